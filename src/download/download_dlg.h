@@ -5,7 +5,9 @@
 #include "framework/dialog.h"
 #include "ports/port_settings.h"
 
-// The program's one main window. (Being built: the engine and the drawing follow.)
+// The program's one main window: it hosts a download from start to end. An interactive run
+// guides the operator through its buttons; a silent run starts the download at once and
+// closes the window when the download has ended.
 class CDownloadDlg : public fw::Dialog {
  public:
   CDownloadDlg();
@@ -18,4 +20,7 @@ class CDownloadDlg : public fw::Dialog {
   std::string modelName;
   std::string firmwarePath;
   PortSettings port;
+
+  bool OnInitDialog() override;
+  bool PreTranslateKey(int vk) override;
 };

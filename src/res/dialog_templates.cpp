@@ -1,0 +1,54 @@
+#include "res/dialog_templates.h"
+
+#include "framework/app_identity.h"
+#include "res/resource_ids.h"
+
+namespace res {
+
+using fw::Control;
+using fw::ControlClass;
+namespace ds = fw::dialog_style;
+namespace cs = fw::style;
+
+fw::DialogTemplate MainDialogTemplate() {
+  fw::DialogTemplate t;
+  t.id = kMainDialog;
+  t.width = 192;
+  t.height = 136;
+  t.fontName = "Arial";
+  t.fontPoints = 8;
+  t.style = ds::kPopup | ds::kVisible | ds::kThinBorder | ds::kAppWindow;
+  t.controls = {
+      Control(kTitleLine, ControlClass::Static, "  " + fw::ApplicationNameAndVersion(), 0, 0,
+              191, 9),
+      Control(kHelpLine, ControlClass::Static, "Select File...", 7, 13, 184, 11,
+              cs::kNoWrap | cs::kCenterVertically),
+      Control(kPicture, ControlClass::Picture, "", 6, 27, 113, 112),
+      Control(kConfigButton, ControlClass::OwnerDrawButton, "", 109, 29, 75, 15, cs::kTabStop),
+      Control(kSelectButton, ControlClass::OwnerDrawButton, "", 109, 52, 75, 14, cs::kTabStop),
+      Control(kDownloadButton, ControlClass::OwnerDrawButton, "", 109, 74, 75, 14,
+              cs::kTabStop),
+      Control(kExitButton, ControlClass::OwnerDrawButton, "", 109, 96, 75, 14, cs::kTabStop),
+  };
+  return t;
+}
+
+fw::DialogTemplate AboutDialogTemplate() {
+  fw::DialogTemplate t;
+  t.id = kAboutDialog;
+  t.width = 235;
+  t.height = 55;
+  t.fontName = "MS Sans Serif";
+  t.fontPoints = 8;
+  t.style = ds::kModalFrame | ds::kCaption | ds::kSystemMenu;
+  t.caption = "About " + fw::ApplicationName();
+  t.controls = {
+      Control(-1, ControlClass::Icon, "", 11, 17, 20, 20, 0, kAppIcon),
+      Control(-1, ControlClass::Static, fw::ApplicationNameAndVersion(), 69, 25, 119, 8),
+      Control(-1, ControlClass::Static, "Firmware download utility", 69, 41, 119, 8),
+      Control(1, ControlClass::PushButton, "OK", 178, 7, 50, 14, cs::kTabStop | cs::kGroup),
+  };
+  return t;
+}
+
+}  // namespace res
