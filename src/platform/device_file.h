@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/sys_result.h"
+
+namespace platform {
+
+enum class DeviceSharing { kExclusive, kShared };
+
+// How long a read may take: up to totalMs for the first bytes (0 = only what is already
+// there, negative = without limit); then, when intervalMs is above 0, further bytes are
+// gathered while each arrives within intervalMs of the last and totalMs has not run out.
+struct ReadLimits {
+  int64_t totalMs = 0;
+  int64_t intervalMs = 0;
+};
+
+// A device node opened as a plain file (a parallel port, a USB printer).
+class DeviceFile {
+ public:
+  virtual ~DeviceFile() = default;
+  virtual SysStatus Open(const std::string& path, DeviceSharing sharing) = 0;
+  virtual bool IsOpen() const = 0;
+  // Writes all `length` bytes unless totalMs (negative = no limit) runs out or the device
+  // fails; reports how many went out, and fails only when none did.
+  virtual SysResult<size_t> Write(const uint8_t* data, size_t length, int64_t totalMs) = 0;
+  virtual SysResult<size_t> Read(uint8_t* buffer, size_t length, ReadLimits limits) = 0;
+  virtual void Close() = 0;
+};
+
+std::unique_ptr<DeviceFile> CreateDeviceFile();
+
+}  // namespace platform

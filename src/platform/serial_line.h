@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/comm_timeouts.h"
+#include "platform/sys_result.h"
+
+namespace platform {
+
+// Whether a line has modem status lines. A pseudo-terminal or an adapter without them is
+// marked in the port map; its DSR and CTS then read as on.
+enum class ModemLines { kPresent, kAbsent };
+
+enum class SerialFlowControl {
+  kDtrDsr,   // output waits while DSR is low; DTR raised, RTS dropped
+  kXonXoff,  // XON/XOFF both ways plus CTS output flow; DTR dropped, RTS handshake
+};
+
+struct SerialLineSettings {
+  int32_t baudRate = 0;
+  int32_t dataBits = 8;
+  int32_t stopBits = 0;  // 0 = one, 1 = one and a half, 2 = two
+  int32_t parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
+  SerialFlowControl flowControl = SerialFlowControl::kDtrDsr;
+};
+
+struct ModemStatus {
+  bool dsr = false;
+  bool cts = false;
+};
+
+// One serial line, opened exclusively. Reads never block: the caller asks how many bytes
+// wait and takes them. Writes are bounded by the write total time-out.
+class SerialLine {
+ public:
+  virtual ~SerialLine() = default;
+  virtual SysStatus Open(const std::string& devicePath, ModemLines modemLines) = 0;
+  virtual SysStatus Configure(const SerialLineSettings& settings) = 0;
+  virtual SysResult<ModemStatus> ReadModemStatus() = 0;
+  virtual SysStatus SetTimeouts(const CommTimeouts& timeouts) = 0;
+  // Discards whatever waits in either direction.
+  virtual SysStatus Purge() = 0;
+  // Sends what it can of `length` bytes within the write total time-out and reports how
+  // many went out; fails only when nothing could be sent.
+  virtual SysResult<size_t> Write(const uint8_t* data, size_t length) = 0;
+  virtual SysResult<size_t> BytesWaiting() = 0;
+  virtual SysResult<size_t> Read(uint8_t* buffer, size_t length) = 0;
+  // Restores the line's settings as they were before Open and releases it.
+  virtual void Close() = 0;
+};
+
+std::unique_ptr<SerialLine> CreateSerialLine();
+
+}  // namespace platform

@@ -1,0 +1,243 @@
+// The serial line on Linux. Uses the kernel's termios2 interface so that any rate the
+// driver takes can be set (BOTHER), not only the fixed B-constants.
+#include <asm/termbits.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+#include "platform/posix_io.h"
+#include "platform/serial_line.h"
+
+namespace platform {
+namespace {
+
+// While DSR is low the writer looks at the line again after this long.
+constexpr int kDsrRecheckMs = 10;
+
+class PosixSerialLine final : public SerialLine {
+ public:
+  ~PosixSerialLine() override { Close(); }
+
+  SysStatus Open(const std::string& devicePath, ModemLines modemLines) override {
+    Close();
+    auto fd = posix::Open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (!fd) return SysStatus::Fail(fd.call(), fd.error());
+    // TIOCEXCL keeps other openers out, except privileged ones; the advisory lock covers
+    // those that cooperate (the program's own discovery and a second instance).
+    SysStatus status = posix::IoctlNoArg(fd.value(), TIOCEXCL, "ioctl(TIOCEXCL)");
+    if (status) status = posix::LockExclusive(fd.value());
+    if (status) status = posix::IoctlPointer(fd.value(), TCGETS2, &saved_, "ioctl(TCGETS2)");
+    if (!status) {
+      posix::Close(fd.value());
+      return status;
+    }
+    fd_ = fd.value();
+    modemLines_ = modemLines;
+    return OkStatus();
+  }
+
+  SysStatus Configure(const SerialLineSettings& settings) override {
+    if (fd_ < 0) return SysStatus::Fail("configure", EBADF);
+    termios2 line = saved_;
+    if (!ApplySettings(settings, line)) return SysStatus::Fail("configure", EINVAL);
+    if (auto status = SetModemLines(settings.flowControl); !status) return status;
+    if (auto status = posix::IoctlPointer(fd_, TCSETS2, &line, "ioctl(TCSETS2)"); !status) {
+      return status;
+    }
+    termios2 applied{};
+    if (auto status = posix::IoctlPointer(fd_, TCGETS2, &applied, "ioctl(TCGETS2)"); !status) {
+      return status;
+    }
+    if (applied.c_ospeed == 0) return SysStatus::Fail("ioctl(TCSETS2)", EINVAL);
+    flowControl_ = settings.flowControl;
+    return OkStatus();
+  }
+
+  SysResult<ModemStatus> ReadModemStatus() override {
+    if (modemLines_ == ModemLines::kAbsent) return SysResult<ModemStatus>::Ok({true, true});
+    auto bits = posix::IoctlGetInt(fd_, TIOCMGET, "ioctl(TIOCMGET)");
+    if (!bits) return SysResult<ModemStatus>::Fail(bits.call(), bits.error());
+    return SysResult<ModemStatus>::Ok(
+        {(bits.value() & TIOCM_DSR) != 0, (bits.value() & TIOCM_CTS) != 0});
+  }
+
+  SysStatus SetTimeouts(const CommTimeouts& timeouts) override {
+    if (fd_ < 0) return SysStatus::Fail("timeouts", EBADF);
+    timeouts_ = timeouts;
+    return OkStatus();
+  }
+
+  SysStatus Purge() override { return posix::IoctlInt(fd_, TCFLSH, TCIOFLUSH, "ioctl(TCFLSH)"); }
+
+  SysResult<size_t> Write(const uint8_t* data, size_t length) override {
+    using SteadyClock = std::chrono::steady_clock;
+    const int64_t limitMs =
+        TotalTimeoutMs(timeouts_.writeTotalMultiplier, timeouts_.writeTotalConstant, length);
+    const auto deadline =
+        SteadyClock::now() + std::chrono::milliseconds(std::max<int64_t>(limitMs, 0));
+    auto msLeft = [&]() -> int {
+      if (limitMs < 0) return -1;
+      auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+      return static_cast<int>(std::max<int64_t>(left.count(), 0));
+    };
+    const bool dsrFlow =
+        flowControl_ == SerialFlowControl::kDtrDsr && modemLines_ == ModemLines::kPresent;
+    size_t sent = 0;
+    SysResult<size_t> failure = SysResult<size_t>::Ok(0);
+    while (sent < length) {
+      const int left = msLeft();
+      if (left == 0) break;
+      if (dsrFlow) {
+        auto modem = ReadModemStatus();
+        if (!modem) {
+          failure = SysResult<size_t>::Fail(modem.call(), modem.error());
+          break;
+        }
+        if (!modem.value().dsr) {
+          posix::Poll(-1, 0, left < 0 ? kDsrRecheckMs : std::min(left, kDsrRecheckMs));
+          continue;
+        }
+      }
+      auto written = posix::Write(fd_, data + sent, length - sent);
+      if (written) {
+        sent += written.value();
+        continue;
+      }
+      if (written.error() != EAGAIN) {
+        failure = written;
+        break;
+      }
+      // While DSR governs the output the line is looked at again now and then even if the
+      // driver stays full.
+      const int wait = dsrFlow ? (left < 0 ? kDsrRecheckMs : std::min(left, kDsrRecheckMs)) : left;
+      auto ready = posix::Poll(fd_, POLLOUT, wait);
+      if (!ready) {
+        failure = SysResult<size_t>::Fail(ready.call(), ready.error());
+        break;
+      }
+      if (ready.value() & (POLLERR | POLLHUP | POLLNVAL)) {
+        failure = SysResult<size_t>::Fail("poll", EIO);
+        break;
+      }
+    }
+    if (sent == 0 && !failure) return failure;
+    return SysResult<size_t>::Ok(sent);
+  }
+
+  SysResult<size_t> BytesWaiting() override {
+    auto count = posix::IoctlGetInt(fd_, FIONREAD, "ioctl(FIONREAD)");
+    if (!count) return SysResult<size_t>::Fail(count.call(), count.error());
+    return SysResult<size_t>::Ok(static_cast<size_t>(std::max(count.value(), 0)));
+  }
+
+  SysResult<size_t> Read(uint8_t* buffer, size_t length) override {
+    auto got = posix::Read(fd_, buffer, length);
+    if (!got && got.error() == EAGAIN) return SysResult<size_t>::Ok(0);
+    return got;
+  }
+
+  void Close() override {
+    if (fd_ < 0) return;
+    posix::IoctlPointer(fd_, TCSETS2, &saved_, "ioctl(TCSETS2)");
+    posix::IoctlNoArg(fd_, TIOCNXCL, "ioctl(TIOCNXCL)");
+    posix::Close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  bool ApplySettings(const SerialLineSettings& settings, termios2& line) const {
+    if (settings.baudRate <= 0) return false;
+    tcflag_t size = 0;
+    switch (settings.dataBits) {
+      case 5:
+        size = CS5;
+        break;
+      case 6:
+        size = CS6;
+        break;
+      case 7:
+        size = CS7;
+        break;
+      case 8:
+        size = CS8;
+        break;
+      default:
+        return false;
+    }
+    tcflag_t parity = 0;
+    switch (settings.parity) {
+      case 0:
+        break;
+      case 1:
+        parity = PARENB | PARODD;
+        break;
+      case 2:
+        parity = PARENB;
+        break;
+      case 3:
+        parity = PARENB | PARODD | CMSPAR;
+        break;
+      case 4:
+        parity = PARENB | CMSPAR;
+        break;
+      default:
+        return false;
+    }
+    tcflag_t stop = 0;
+    switch (settings.stopBits) {
+      case 0:
+        break;
+      case 2:
+        stop = CSTOPB;
+        break;
+      // The line drivers here have no one-and-a-half stop bits; refusing is better than
+      // sending a frame the printer does not expect.
+      default:
+        return false;
+    }
+    line.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
+                      IXANY | INPCK | IUCLC | IMAXBEL);
+    line.c_oflag &= ~OPOST;
+    line.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    line.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | CIBAUD);
+    line.c_cflag |= CREAD | CLOCAL | BOTHER | size | parity | stop;
+    line.c_ispeed = line.c_ospeed = static_cast<speed_t>(settings.baudRate);
+    if (parity != 0) line.c_iflag |= INPCK;
+    if (settings.flowControl == SerialFlowControl::kXonXoff) {
+      line.c_iflag |= IXON | IXOFF;
+      // A line without modem signals has no CTS to wait for.
+      if (modemLines_ == ModemLines::kPresent) line.c_cflag |= CRTSCTS;
+    }
+    line.c_cc[VMIN] = 1;
+    line.c_cc[VTIME] = 0;
+    return true;
+  }
+
+  SysStatus SetModemLines(SerialFlowControl flowControl) {
+    if (modemLines_ == ModemLines::kAbsent) return OkStatus();
+    int dtr = TIOCM_DTR;
+    int rts = TIOCM_RTS;
+    const bool dsrMode = flowControl == SerialFlowControl::kDtrDsr;
+    auto status = posix::IoctlPointer(fd_, dsrMode ? TIOCMBIS : TIOCMBIC, &dtr, "ioctl(TIOCM DTR)");
+    if (!status) return status;
+    return posix::IoctlPointer(fd_, dsrMode ? TIOCMBIC : TIOCMBIS, &rts, "ioctl(TIOCM RTS)");
+  }
+
+  int fd_ = -1;
+  termios2 saved_{};
+  ModemLines modemLines_ = ModemLines::kPresent;
+  SerialFlowControl flowControl_ = SerialFlowControl::kDtrDsr;
+  CommTimeouts timeouts_{};
+};
+
+}  // namespace
+
+std::unique_ptr<SerialLine> CreateSerialLine() {
+  return std::make_unique<PosixSerialLine>();
+}
+
+}  // namespace platform

@@ -1,0 +1,106 @@
+#include "platform/usb_device_node.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kUsbInterfacePrefix = "\\\\?\\usb#";
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// sysfs names of USB devices are made of digits, dots and dashes ("1-2.3"); interfaces
+// add a colon. Anything else (a slash, "..") cannot be one.
+bool IsSysfsUsbName(std::string_view name) {
+  if (name.empty() || name.size() > 64 || name == "." || name == "..") return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == ':';
+  });
+}
+
+bool IsPrinterNodeName(std::string_view name) {
+  if (name.size() < 3 || name.size() > 12 || !name.starts_with("lp")) return false;
+  return std::all_of(name.begin() + 2, name.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+
+std::string RootFromEnvironment(const char* variable, const char* fallback) {
+  const char* value = std::getenv(variable);
+  return (value != nullptr && *value != '\0') ? value : fallback;
+}
+
+// Directory entries whose names pass `accept`, sorted so that the choice is stable.
+std::vector<std::string> SortedEntries(const fs::path& dir, bool (*accept)(std::string_view)) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+    std::string name = it->path().filename().string();
+    if (accept(name)) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+std::optional<std::string> UsbEntryFromInterfacePath(const std::string& path) {
+  std::string_view text(path);
+  if (text.size() < kUsbInterfacePrefix.size() ||
+      !EqualsIgnoringCase(text.substr(0, kUsbInterfacePrefix.size()), kUsbInterfacePrefix)) {
+    return std::nullopt;
+  }
+  text.remove_prefix(kUsbInterfacePrefix.size());
+  // What follows is "<ids>#<entry>#{<class>}".
+  size_t first = text.find('#');
+  if (first == std::string_view::npos) return std::nullopt;
+  size_t second = text.find('#', first + 1);
+  if (second == std::string_view::npos) return std::nullopt;
+  std::string_view entry = text.substr(first + 1, second - first - 1);
+  if (!IsSysfsUsbName(entry) || entry.find(':') != std::string_view::npos) return std::nullopt;
+  return std::string(entry);
+}
+
+SysfsDevicePathResolver::SysfsDevicePathResolver()
+    : SysfsDevicePathResolver(RootFromEnvironment("QLX_SYSFS_ROOT", "/sys"),
+                              RootFromEnvironment("QLX_DEV_ROOT", "/dev")) {}
+
+SysfsDevicePathResolver::SysfsDevicePathResolver(std::string sysfsRoot, std::string devRoot)
+    : sysfsRoot_(std::move(sysfsRoot)), devRoot_(std::move(devRoot)) {}
+
+SysResult<std::string> SysfsDevicePathResolver::ResolveDevicePath(const std::string& path) const {
+  if (!path.empty() && path.front() == '/') return SysResult<std::string>::Ok(path);
+  auto entry = UsbEntryFromInterfacePath(path);
+  if (!entry) return SysResult<std::string>::Fail("resolve device path", ENOENT);
+  const fs::path device = fs::path(sysfsRoot_) / "bus/usb/devices" / *entry;
+  const std::string interfacePrefix = *entry + ":";
+  std::vector<std::string> interfaces;
+  std::error_code error;
+  for (fs::directory_iterator it(device, error), end; !error && it != end; it.increment(error)) {
+    std::string name = it->path().filename().string();
+    if (name.starts_with(interfacePrefix) && IsSysfsUsbName(name)) interfaces.push_back(name);
+  }
+  std::sort(interfaces.begin(), interfaces.end());
+  for (const std::string& name : interfaces) {
+    auto nodes = SortedEntries(device / name / "usbmisc", IsPrinterNodeName);
+    if (!nodes.empty()) {
+      return SysResult<std::string>::Ok((fs::path(devRoot_) / "usb" / nodes.front()).string());
+    }
+  }
+  return SysResult<std::string>::Fail("resolve device path", ENODEV);
+}
+
+}  // namespace platform

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/sys_result.h"
+
+namespace platform {
+
+// Turns the path a USB port is opened by into the device node to open.
+class DevicePathResolver {
+ public:
+  virtual ~DevicePathResolver() = default;
+  virtual SysResult<std::string> ResolveDevicePath(const std::string& path) const = 0;
+};
+
+// The sysfs entry name inside a USB device-interface path
+// "\\?\usb#vid_XXXX&pid_XXXX#<entry>#{<interface class>}", or nullopt when the text is no
+// such path or the entry is no plain sysfs name (it must never climb out of the tree).
+std::optional<std::string> UsbEntryFromInterfacePath(const std::string& path);
+
+// A path beginning with '/' is a device node already and is used as it is. A USB
+// device-interface path names the usblp node of its sysfs entry: the first
+// <sysfs>/bus/usb/devices/<entry>/<entry>:*/usbmisc/lpN gives <dev>/usb/lpN.
+class SysfsDevicePathResolver final : public DevicePathResolver {
+ public:
+  // Roots from QLX_SYSFS_ROOT and QLX_DEV_ROOT, else /sys and /dev.
+  SysfsDevicePathResolver();
+  SysfsDevicePathResolver(std::string sysfsRoot, std::string devRoot);
+
+  SysResult<std::string> ResolveDevicePath(const std::string& path) const override;
+
+ private:
+  std::string sysfsRoot_;
+  std::string devRoot_;
+};
+
+}  // namespace platform

@@ -1,0 +1,133 @@
+#include "ports/serial_port.h"
+
+#include <algorithm>
+
+#include "platform/clock.h"
+
+CSerialPort::CSerialPort(PortBackends backends)
+    : backends(std::move(backends)), line(this->backends.makeSerialLine()) {}
+
+// The owner closes the port first; closing here as well keeps a forgotten reader thread
+// from outliving the object it reads into.
+CSerialPort::~CSerialPort() {
+  Close();
+}
+
+int CSerialPort::Configure(const PortSettings& settings) {
+  baudRate = settings.baudRate;
+  dataBits = settings.dataBits;
+  stopBits = settings.stopBits;
+  parity = settings.parity;
+  flowControl = settings.flowControl;
+  timeouts = settings.timeouts;
+  rxBufferSize = settings.rxBufferSize;
+  if (settings.portName.empty()) return 0;
+  portName = settings.portName;
+  return 1;
+}
+
+int CSerialPort::Open(int /*startReader*/) {
+  if (reader.Running()) Close();
+  ReleaseLine();
+  platform::Clock& clock = platform::CurrentClock();
+  auto node = backends.portMap->Resolve(portName);
+  platform::SysStatus opened = platform::SysStatus::Fail("open", ENOENT);
+  if (node) {
+    opened = line->Open(node->devicePath, node->noModem ? platform::ModemLines::kAbsent
+                                                        : platform::ModemLines::kPresent);
+  }
+  // The line settles before it is looked at, whatever the open gave.
+  clock.SleepMs(kOpenSettleMs);
+  if (!opened) return 0;
+  lineOpen = true;
+
+  if (flowControl != 0 && flowControl != 1) {
+    ReleaseLine();
+    return 0;
+  }
+  platform::SerialLineSettings lineSettings;
+  lineSettings.baudRate = baudRate;
+  lineSettings.dataBits = dataBits;
+  lineSettings.stopBits = stopBits;
+  lineSettings.parity = parity;
+  lineSettings.flowControl = flowControl == 0 ? platform::SerialFlowControl::kDtrDsr
+                                              : platform::SerialFlowControl::kXonXoff;
+  if (!line->Configure(lineSettings)) {
+    ReleaseLine();
+    return 0;
+  }
+  // A printer that is switched off or not cabled shows neither DSR nor CTS.
+  auto modem = line->ReadModemStatus();
+  if (!modem || !(flowControl == 0 ? modem.value().dsr : modem.value().cts)) {
+    ReleaseLine();
+    return 0;
+  }
+  timeouts = kOpenTimeouts;
+  if (!line->SetTimeouts({timeouts[0], timeouts[1], timeouts[2], timeouts[3], timeouts[4]})) {
+    ReleaseLine();
+    return 0;
+  }
+  line->Purge();
+  rxBuffer.Allocate(rxBufferSize);
+  isOpen = 1;
+  reader.Start([this] { ReaderCycle(); });
+  return 1;
+}
+
+void CSerialPort::ReaderCycle() {
+  auto waiting = line->BytesWaiting();
+  if (!waiting) return;
+  // Takes what waited at the start of the cycle, in requests of at most 100 bytes, so
+  // that a talkative printer is drained at line speed and the cycle still ends.
+  size_t left = waiting.value();
+  uint8_t chunk[kReadRequestBytes];
+  while (left > 0) {
+    auto got = line->Read(chunk, std::min(left, sizeof chunk));
+    if (!got || got.value() == 0) return;
+    rxBuffer.Append(chunk, got.value());
+    left -= std::min(left, got.value());
+  }
+}
+
+int CSerialPort::Write(const uint8_t* data, int length) {
+  if (!isOpen || data == nullptr || length <= 0) return 0;
+  platform::Clock& clock = platform::CurrentClock();
+  const uint64_t start = clock.NowMs();
+  const size_t total = static_cast<size_t>(length);
+  size_t sent = 0;
+  for (;;) {
+    bool succeeded;
+    {
+      std::lock_guard lock(writeLock);
+      auto written = line->Write(data + sent, total - sent);
+      succeeded = written.ok();
+      if (succeeded) sent += std::min(written.value(), total - sent);
+    }
+    if (succeeded && sent == total) break;
+    clock.SleepMs(kWriteRetryPauseMs);
+    if (clock.NowMs() - start >= kWriteRetryLimitMs) break;
+  }
+  return static_cast<int>(sent);
+}
+
+int CSerialPort::Read(uint8_t* destination, int length, int waitMs) {
+  if (!isOpen || destination == nullptr || length <= 0) return 0;
+  const size_t wanted = static_cast<size_t>(length);
+  if (rxBuffer.Count() < wanted && waitMs > 0) {
+    platform::CurrentClock().SleepMs(static_cast<uint32_t>(waitMs));
+  }
+  return static_cast<int>(rxBuffer.Take(destination, wanted));
+}
+
+void CSerialPort::Close() {
+  reader.Stop();
+  ReleaseLine();
+  rxBuffer.Free();
+  isOpen = 0;
+}
+
+void CSerialPort::ReleaseLine() {
+  if (!lineOpen) return;
+  line->Close();
+  lineOpen = false;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "ports/polling_reader.h"
+#include "ports/port_backends.h"
+#include "ports/port_settings.h"
+#include "ports/receive_buffer.h"
+
+// A COM port. Open checks that the printer is there (DSR or CTS raised) and starts a
+// reader that drains the line every 10 ms into the receive buffer; Read serves from that
+// buffer. Writes are retried for up to 20 s.
+class CSerialPort {
+ public:
+  // The time-outs every open port gets, whatever the settings carried.
+  static constexpr std::array<uint32_t, 5> kOpenTimeouts{10, 10, 100, 5, 3000};
+  static constexpr uint32_t kOpenSettleMs = 200;
+  static constexpr uint32_t kWriteRetryPauseMs = 1500;
+  static constexpr uint32_t kWriteRetryLimitMs = 20000;
+  static constexpr size_t kReadRequestBytes = 100;
+
+  explicit CSerialPort(PortBackends backends = PortBackends::System());
+  virtual ~CSerialPort();
+  CSerialPort(const CSerialPort&) = delete;
+  CSerialPort& operator=(const CSerialPort&) = delete;
+
+  // 1 when `portName` is not empty.
+  int Configure(const PortSettings& settings);
+  // `startReader` is ignored: the reader always runs while the port is open.
+  int Open(int startReader);
+  int Write(const uint8_t* data, int length);
+  // Waits `waitMs` once when fewer than `length` bytes are buffered, then takes what is
+  // there.
+  int Read(uint8_t* destination, int length, int waitMs);
+  void Close();
+
+  bool IsOpen() const { return isOpen.load() != 0; }
+  const std::array<uint32_t, 5>& Timeouts() const { return timeouts; }
+  // Received bytes that found the receive buffer full.
+  uint64_t DroppedByteCount() const { return rxBuffer.DroppedCount(); }
+
+ private:
+  void ReaderCycle();
+  void ReleaseLine();
+
+  PortBackends backends;
+  std::unique_ptr<platform::SerialLine> line;
+  bool lineOpen = false;
+  PollingReader reader;
+  ReceiveBuffer rxBuffer;
+  std::mutex writeLock;
+  std::string portName;
+  int32_t baudRate = 0;
+  int32_t dataBits = 0;
+  int32_t stopBits = 0;
+  int32_t parity = 0;
+  int32_t flowControl = 0;
+  std::array<uint32_t, 5> timeouts{};
+  int32_t rxBufferSize = 0;
+  std::atomic<int> isOpen{0};
+};

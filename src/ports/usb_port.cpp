@@ -1,0 +1,60 @@
+#include "ports/usb_port.h"
+
+#include <algorithm>
+
+CUsbPort::CUsbPort(PortBackends backends)
+    : backends(std::move(backends)), device(this->backends.makeDeviceFile()) {}
+
+// Stops a reader the owner forgot, so that it never outlives the object it reads into.
+CUsbPort::~CUsbPort() {
+  reader.Stop();
+}
+
+int CUsbPort::Configure(const PortSettings& settings) {
+  rxBufferSize = settings.rxBufferSize;
+  if (settings.portName.empty()) return 0;
+  portName = settings.portName;
+  return 1;
+}
+
+int CUsbPort::Open(int startReader) {
+  if (device->IsOpen()) return isOpen ? 1 : 0;
+  auto node = backends.resolver->ResolveDevicePath(portName);
+  if (!node || !device->Open(node.value(), platform::DeviceSharing::kExclusive)) return 0;
+  rxBuffer.Allocate(rxBufferSize);
+  isOpen = 1;
+  if (startReader != 0) reader.Start([this] { ReaderCycle(); });
+  return 1;
+}
+
+void CUsbPort::ReaderCycle() {
+  uint8_t chunk[kReadRequestBytes];
+  auto got = device->Read(chunk, sizeof chunk, platform::ReadLimits{});
+  if (got && got.value() > 0) rxBuffer.Append(chunk, got.value());
+}
+
+int CUsbPort::Write(const uint8_t* data, int length) {
+  if (!isOpen || data == nullptr || length <= 0) return 0;
+  const size_t total = static_cast<size_t>(length);
+  for (size_t sent = 0; sent < total;) {
+    const size_t piece = std::min(kWritePieceBytes, total - sent);
+    auto written = device->Write(data + sent, piece, -1);
+    if (!written || written.value() != piece) return 0;
+    sent += piece;
+  }
+  return length;
+}
+
+int CUsbPort::Read(uint8_t* destination, int length, int /*waitMs*/) {
+  if (!isOpen || destination == nullptr || length <= 0) return 0;
+  auto got =
+      device->Read(destination, static_cast<size_t>(length), platform::ReadLimits{kReadWaitMs, 0});
+  return got ? static_cast<int>(got.value()) : 0;
+}
+
+void CUsbPort::Close() {
+  reader.Stop();
+  device->Close();
+  rxBuffer.Free();
+  isOpen = 0;
+}
