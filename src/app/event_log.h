@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+// The one channel through which the program tells what happened. In an interactive run a
+// report is a message box at once; in a silent run it is a time-stamped line held in
+// memory and appended to "_VRT_QLX.txt" beside the program when the application ends.
+// Notices are shown in an interactive run and dropped in a silent one, so the log of an
+// unattended run holds its errors only.
+class CEventLog {
+ public:
+  // First argument of Report: how the run talks to its user.
+  static constexpr int kInteractive = 0;
+  static constexpr int kSilent = 1;
+  // Second argument: a notice (dropped in a silent run) or a message worth recording.
+  static constexpr int kMessage = 0;
+  static constexpr int kNotice = 1;
+
+  // The process's instance, created on first use beside the running program and never
+  // freed. Silent reports are echoed on standard error as they are made.
+  static CEventLog* GetInstance();
+
+  // `moduleDir` is where the log file lives; `fallbackDir`, when not empty, takes the log
+  // file when `moduleDir` cannot; `echoFd`, when not negative, receives each recorded line
+  // at once.
+  CEventLog(std::string moduleDir, std::string fallbackDir, int echoFd);
+  CEventLog(const CEventLog&) = delete;
+  CEventLog& operator=(const CEventLog&) = delete;
+
+  void Report(int silent, int notice, const std::string& text);
+  // Appends the gathered lines to the log file and empties the buffer. Without lines the
+  // file is not touched, not even created.
+  void Flush();
+
+  const std::string& PendingLines() const { return buffer; }
+
+ private:
+  bool AppendTo(const std::string& dir) const;
+
+  std::string buffer;
+  std::string moduleDir;
+  std::string fallbackDir;
+  int echoFd;
+};

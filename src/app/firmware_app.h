@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/run_flags.h"
+#include "app/run_mode.h"
+#include "framework/application.h"
+#include "ports/port_settings.h"
+
+// The application object: decides how the program runs (interactive, silent from the
+// settings file, silent from the command line, or refused for invalid parameters),
+// prepares the silent job, runs the main window, and writes out the event log at the end.
+class CFirmwareApp : public fw::Application {
+ public:
+  explicit CFirmwareApp(InteractiveWindow interactiveWindow = InteractiveWindow::kAvailable);
+
+  // The argument vector as the runtime hands it over; index 0 is the program.
+  void SetCommandLine(int argc, const char* const* argv);
+  void SetCommandLine(std::vector<std::string> arguments);
+
+  bool InitInstance() override;
+  int ExitInstance() override;
+
+  // Line settings of a silent job; 1 when any port kind is set.
+  int ApplyPortDefaults();
+  // The device path of the first connected USB printer of the job's model; `path` is left
+  // empty when there is none.
+  void FindConnectedUsbPrinter(const std::string& modelName, std::string& path);
+
+  // 1 silent job ready, -1 invalid parameters, 0 interactive.
+  int ParseCommandLine();
+  // 1 silent job ready, -1 invalid parameters.
+  int LoadSettingsFile(const std::string& path);
+
+  // 1 when `path` can be opened for reading, 0 when the file does not exist; throws
+  // FileError for any other failure.
+  int FileExists(const std::string& path);
+  int IsDotEntry(const std::string& name);
+  // Model and file from the only firmware file of `workDir`.
+  int FindAnyFirmware();
+  // The newest firmware file of `modelName` in `workDir`, by the date stamp in its name.
+  int FindFirmwareForModel();
+
+  // Where the silent job's firmware is: `firmwareName` below `workDir`, or the name itself
+  // when it is an absolute path.
+  std::string FirmwarePath() const;
+
+  int32_t modelCode = 0;
+  std::string modelName;
+  PortSettings port;
+  std::string firmwareName;
+  std::string workDir;
+  RunFlags flags;
+
+ private:
+  // The outcome of the settings file when there is one, else of the command line.
+  int DecideOutcome();
+
+  InteractiveWindow interactiveWindow_;
+  std::vector<std::string> arguments_;
+};

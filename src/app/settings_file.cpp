@@ -1,0 +1,102 @@
+#include "app/event_log.h"
+#include "app/firmware_app.h"
+#include "app/job_values.h"
+#include "app/model_catalogue.h"
+#include "platform/profile_reader.h"
+
+namespace {
+constexpr const char* kSection = "QLX";
+}  // namespace
+
+// Values of any length are taken whole: a long port, address or file name is passed on
+// as it stands and fails where it is used, never cut into another name.
+int CFirmwareApp::LoadSettingsFile(const std::string& path) {
+  // A settings file that is there but cannot be read (a directory, not a regular file,
+  // too large, a read error) asked for a silent job that has no usable parameters.
+  auto loaded = platform::ProfileReader::Load(path);
+  if (!loaded) return -1;
+  const platform::ProfileReader& ini = loaded.value();
+
+  CEventLog* log = CEventLog::GetInstance();
+  auto notice = [log](const char* text) {
+    log->Report(CEventLog::kSilent, CEventLog::kNotice, text);
+  };
+
+  const std::string portType = ToUpperAscii(ini.GetString(kSection, "PORTTYPE", ""));
+  switch (ClassifyPortValue(portType)) {
+    case PortKind::kCom:
+      port.portName = SerialPortName(portType);
+      port.baudRate = 115200;
+      flags.portResolved = 1;
+      flags.kindCom = 1;
+      notice("Select COM in INI");
+      break;
+    case PortKind::kLpt:
+      port.portName = portType;
+      flags.portResolved = 1;
+      flags.kindLpt = 1;
+      notice("Select LPT in INI");
+      break;
+    case PortKind::kUsb:
+      flags.portResolved = 0;
+      flags.kindUsb = 1;
+      notice("Select USB in INI");
+      break;
+    case PortKind::kNet: {
+      const std::string address = ini.GetString(kSection, "IP", "");
+      if (address.empty()) return -1;
+      port.portName = address;
+      port.baudRate = 9100;
+      flags.portResolved = 1;
+      flags.kindNet = 1;
+      notice("Select NET in INI");
+      break;
+    }
+    case PortKind::kNone:
+      return -1;
+  }
+
+  // The file's own keys decide: the defaults above do not survive a missing key.
+  if (flags.portResolved == 1) {
+    if (flags.kindCom == 1) {
+      port.baudRate = ini.GetInt(kSection, "BAUDRATE", 0);
+      notice("Select baudrate in INI");
+    }
+    if (flags.kindNet == 1) {
+      port.baudRate = ini.GetInt(kSection, "TCPPORT", 0);
+      notice("Select baudrate in INI");
+    }
+  }
+
+  modelName = ini.GetString(kSection, "MODELNAME", "");
+  if (!modelName.empty()) {
+    if (!IsKnownFamily(modelName)) {
+      modelName.clear();
+      return -1;
+    }
+    flags.modelGiven = 1;
+    notice("Select file");
+  }
+
+  firmwareName = ini.GetString(kSection, "FWNAME", "");
+  if (!firmwareName.empty()) {
+    const bool endsInFls =
+        firmwareName.size() >= 3 && firmwareName.compare(firmwareName.size() - 3, 3, "fls") == 0;
+    if (!endsInFls || modelName.empty()) {
+      firmwareName.clear();
+      return -1;
+    }
+    flags.fileGiven = 1;
+    notice("Select file");
+    return 1;
+  }
+  if (flags.modelGiven == 1) {
+    if (!FindFirmwareForModel()) return -1;
+    flags.fileGiven = 1;
+    return 1;
+  }
+  if (!FindAnyFirmware()) return -1;
+  flags.fileGiven = 1;
+  flags.modelGiven = 1;
+  return 1;
+}

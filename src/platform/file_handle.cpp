@@ -1,0 +1,68 @@
+#include "platform/file_handle.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace platform {
+
+File::~File() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+SysResult<File> File::Open(const std::string& path, int flags, unsigned mode) {
+  const int fd = RetryOnInterrupt(
+      [&] { return ::open(path.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode)); });
+  if (fd < 0) return SysResult<File>::Fail("open", errno);
+  return SysResult<File>::Ok(File(fd));
+}
+
+SysResult<File> File::OpenReadOnly(const std::string& path) {
+  return Open(path, O_RDONLY | O_NONBLOCK, 0);
+}
+
+SysResult<File> File::OpenForAppend(const std::string& path) {
+  return Open(path, O_RDWR | O_APPEND, 0);
+}
+
+SysResult<File> File::CreateForAppend(const std::string& path, unsigned mode) {
+  return Open(path, O_RDWR | O_APPEND | O_CREAT | O_EXCL, mode);
+}
+
+SysResult<size_t> File::Read(char* buffer, size_t size) {
+  const ssize_t got = RetryOnInterrupt([&] { return ::read(fd_, buffer, size); });
+  if (got < 0) return SysResult<size_t>::Fail("read", errno);
+  return SysResult<size_t>::Ok(static_cast<size_t>(got));
+}
+
+SysStatus File::WriteAll(std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t put = RetryOnInterrupt([&] { return ::write(fd_, data.data(), data.size()); });
+    if (put < 0) return SysStatus::Fail("write", errno);
+    data.remove_prefix(static_cast<size_t>(put));
+  }
+  return OkStatus();
+}
+
+SysResult<FileKind> File::Kind() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return SysResult<FileKind>::Fail("fstat", errno);
+  if (S_ISREG(st.st_mode)) return SysResult<FileKind>::Ok(FileKind::kRegular);
+  if (S_ISDIR(st.st_mode)) return SysResult<FileKind>::Ok(FileKind::kDirectory);
+  return SysResult<FileKind>::Ok(FileKind::kOther);
+}
+
+}  // namespace platform

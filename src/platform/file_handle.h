@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/sys_result.h"
+
+namespace platform {
+
+enum class FileKind { kRegular, kDirectory, kOther };
+
+// An open file descriptor, closed when the object goes. Every descriptor is close-on-exec.
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Never blocks, not even on a FIFO that has no writer.
+  static SysResult<File> OpenReadOnly(const std::string& path);
+  // An existing file, opened for reading and appending: every write lands at its end, even
+  // when another process appends to it at the same time.
+  static SysResult<File> OpenForAppend(const std::string& path);
+  // A new file for reading and appending; fails with EEXIST when the name is taken.
+  static SysResult<File> CreateForAppend(const std::string& path, unsigned mode);
+
+  SysResult<size_t> Read(char* buffer, size_t size);
+  // Writes all of `data`, going on after partial writes.
+  SysStatus WriteAll(std::string_view data);
+  SysResult<FileKind> Kind() const;
+
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  explicit File(int fd) : fd_(fd) {}
+  static SysResult<File> Open(const std::string& path, int flags, unsigned mode);
+  int fd_ = -1;
+};
+
+}  // namespace platform
