@@ -1,0 +1,81 @@
+#include "sim_options.h"
+
+#include <charconv>
+
+const char* const kSimUsage =
+    "usage: qlx-printer-sim tcp [--port N] --out FILE [misbehaviour]\n"
+    "       qlx-printer-sim serial --out FILE [--version TEXT] [--fpga DIGIT] [misbehaviour]\n"
+    "       qlx-printer-sim node --out FILE [--path FIFO] [--version TEXT] [--fpga DIGIT]"
+    " [misbehaviour]\n"
+    "misbehaviour: --stop-after N  --close-after N  --silent  --slow BYTES_PER_S\n";
+
+namespace {
+
+bool ParseNumber(const std::string& text, uint64_t& value) {
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+}  // namespace
+
+std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
+                                          std::string& error) {
+  if (args.empty()) {
+    error = "missing mode";
+    return std::nullopt;
+  }
+  SimOptions options;
+  if (args[0] == "tcp") {
+    options.mode = SimMode::kTcp;
+  } else if (args[0] == "serial") {
+    options.mode = SimMode::kSerial;
+  } else if (args[0] == "node") {
+    options.mode = SimMode::kNode;
+  } else {
+    error = "unknown mode: " + args[0];
+    return std::nullopt;
+  }
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& flag = args[i];
+    if (flag == "--silent") {
+      options.silent = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) {
+      error = "missing value for " + flag;
+      return std::nullopt;
+    }
+    const std::string& value = args[++i];
+    uint64_t number = 0;
+    const bool numeric = ParseNumber(value, number);
+    if (flag == "--out") {
+      options.outPath = value;
+    } else if (flag == "--path" && options.mode == SimMode::kNode) {
+      options.nodePath = value;
+    } else if (flag == "--version" && options.mode != SimMode::kTcp) {
+      options.versionText = value;
+    } else if (flag == "--fpga" && options.mode != SimMode::kTcp) {
+      if (value.size() != 1) {
+        error = "--fpga takes one character";
+        return std::nullopt;
+      }
+      options.fpgaDigit = value[0];
+    } else if (flag == "--port" && options.mode == SimMode::kTcp && numeric && number <= 65535) {
+      options.tcpPort = static_cast<uint16_t>(number);
+    } else if (flag == "--stop-after" && numeric) {
+      options.stopAfter = number;
+    } else if (flag == "--close-after" && numeric) {
+      options.closeAfter = number;
+    } else if (flag == "--slow" && numeric && number > 0) {
+      options.bytesPerSecond = number;
+    } else {
+      error = "bad option: " + flag + " " + value;
+      return std::nullopt;
+    }
+  }
+  if (options.outPath.empty()) {
+    error = "--out FILE is required";
+    return std::nullopt;
+  }
+  return options;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class SimMode { kTcp, kSerial, kNode };
+
+struct SimOptions {
+  SimMode mode = SimMode::kTcp;
+  std::string outPath;
+  uint16_t tcpPort = 9100;
+  std::string versionText = "1.35";
+  char fpgaDigit = '4';
+  std::string nodePath;  // node: a FIFO created here instead of a pseudo-terminal
+  std::optional<uint64_t> stopAfter;
+  std::optional<uint64_t> closeAfter;
+  bool silent = false;
+  uint64_t bytesPerSecond = 0;  // 0 = as fast as the peer sends
+};
+
+// Parses the arguments after the program name; on error fills `error` and returns nullopt.
+std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kSimUsage;
