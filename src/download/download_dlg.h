@@ -1,26 +1,102 @@
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "download/link_class.h"
+#include "download/printer_socket.h"
 #include "framework/dialog.h"
+#include "ports/port_io.h"
 #include "ports/port_settings.h"
+#include "ports/saved_printer_port.h"
+#include "ui/skin_button.h"
 
 // The program's one main window: it hosts a download from start to end. An interactive run
 // guides the operator through its buttons; a silent run starts the download at once and
 // closes the window when the download has ended.
 class CDownloadDlg : public fw::Dialog {
  public:
+  // The engine's timers, in the order a download uses them.
+  enum : int {
+    kTimerPortSend = 1,
+    kTimerTcpSend = 2,
+    kTimerWriteFailed = 3,
+    kTimerSettle = 4,
+    kTimerNotice = 5,
+    kTimerEnd = 6,
+  };
+  static constexpr int kFullBar = 268;
+  static constexpr int kSendBar = 240;
+  static constexpr fw::Rect kBarRect{8, 200, 278, 210};
+
   CDownloadDlg();
+  explicit CDownloadDlg(PortBackends portBackends);
   ~CDownloadDlg() override;
 
   // The silent job, written by the application's start step before the window runs.
   int silent = 0;
   int invalidParameters = 0;
-  int modelCode = 0;
+  std::vector<uint8_t> imageBuffer;
+  uint32_t bytesSent = 0;
+  int blockSize = 4096;
+  uint32_t imageLength = 0;
+  int useSocket = 0;
+  CPortIO portIO;
+  CPrinterSocket socket;
+  int32_t modelCode = 0;
   std::string modelName;
   std::string firmwarePath;
+  int progress = 0;
   PortSettings port;
+  std::map<std::string, std::unique_ptr<SavedPrinterPort>> savedPrinterPorts;
+  CSkinButton configButton;
+  CSkinButton selectButton;
+  CSkinButton downloadButton;
+  CSkinButton exitButton;
+  std::string helpText;
+
+  // Set when a download of this window failed: its start was refused or a write failed.
+  // A silent run ends with exit code 2 then.
+  int downloadFailed = 0;
+
+  // The engine.
+  void StartDownload();
+  void OnTimer(int id) override;
+
+  // Firmware image checks of the two models with FPGA types.
+  const char* CheckFirmwareCompatibility();
+  int GetImageFpgaType(const std::vector<uint8_t>& image) const;
+  static int IsPrinterFirmwareNewer(const uint8_t* reply);
+
+  // Port driver files in the working directory for the length of a download.
+  void WriteDriverFile();
+  void DeleteDriverFile();
+
+  // Spooler queues that use the download's port are moved aside for the download.
+  void RedirectSpoolerPrinters(const std::string& portName, const std::string& modelName);
+  void RestoreSpoolerPrinters();
 
   bool OnInitDialog() override;
+  void OnOK() override;
+  void DoDataExchange(fw::DataExchange& dx) override;
   bool PreTranslateKey(int vk) override;
+  void OnPaint(fw::PaintContext& dc) override;
+  fw::CtlColor OnCtlColor(int id, const fw::CtlColor& defaults) override;
+  void OnLButtonDown(fw::Point at) override;
+  void OnSysCommand(unsigned command) override;
+
+  void OnSelectFile();
+  void OnDownload();
+
+ private:
+  void SetHelpText(const char* text);
+  void EnableButtons();
+  void FailStart(const std::string& text);
+  void CloseLink();
+  void MoveBar();
+  void Report(const std::string& text);
+  int LoadImage();
 };

@@ -7,7 +7,9 @@ const std::string& ApplicationName() {
   return name;
 }
 
-std::string ApplicationNameAndVersion() { return ApplicationName() + " " + VRTQLX_VERSION; }
+std::string ApplicationNameAndVersion() {
+  return ApplicationName() + " " + VRTQLX_VERSION;
+}
 
 const std::string& ApplicationTitle() {
   static const std::string title = "vrtqlx";

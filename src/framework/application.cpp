@@ -21,15 +21,21 @@ EarlyEnd& ProcessEnd() {
 }
 }  // namespace
 
-Application::Application() { CurrentApplication() = this; }
+Application::Application() {
+  CurrentApplication() = this;
+}
 
 Application::~Application() {
   if (CurrentApplication() == this) CurrentApplication() = nullptr;
 }
 
-Application* Application::Current() { return CurrentApplication(); }
+Application* Application::Current() {
+  return CurrentApplication();
+}
 
-int Application::ExitInstance() { return exitCode_; }
+int Application::ExitInstance() {
+  return exitCode_;
+}
 
 int Application::Run() {
   ProcessEnd() = EarlyEnd{};
@@ -45,6 +51,8 @@ void Application::EndProcess(int code) {
   CurrentBackend().Quit();
 }
 
-bool Application::Ending() { return ProcessEnd().ending; }
+bool Application::Ending() {
+  return ProcessEnd().ending;
+}
 
 }  // namespace fw

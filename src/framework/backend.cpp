@@ -35,6 +35,8 @@ ScopedBackend::ScopedBackend(Backend& backend) : previous_(Registry().current) {
   Registry().current = &backend;
 }
 
-ScopedBackend::~ScopedBackend() { Registry().current = previous_; }
+ScopedBackend::~ScopedBackend() {
+  Registry().current = previous_;
+}
 
 }  // namespace fw

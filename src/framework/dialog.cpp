@@ -34,17 +34,25 @@ void Dialog::OnOK() {
   if (UpdateData(true)) EndDialog(IDOK);
 }
 
-void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+void Dialog::OnCancel() {
+  EndDialog(IDCANCEL);
+}
 
-void Dialog::OnClose() { OnCancel(); }
+void Dialog::OnClose() {
+  OnCancel();
+}
 
 void Dialog::OnTimer(int) {}
 
 void Dialog::OnPaint(PaintContext&) {}
 
-CtlColor Dialog::OnCtlColor(int, const CtlColor& defaults) { return defaults; }
+CtlColor Dialog::OnCtlColor(int, const CtlColor& defaults) {
+  return defaults;
+}
 
-bool Dialog::PreTranslateKey(int) { return false; }
+bool Dialog::PreTranslateKey(int) {
+  return false;
+}
 
 void Dialog::OnLButtonDown(Point) {}
 
@@ -81,7 +89,9 @@ void Dialog::Invalidate(const Rect& rect, bool erase) {
   if (created_) CurrentBackend().Invalidate(*this, rect, erase);
 }
 
-void Dialog::InvalidateAll(bool erase) { Invalidate(ClientRect(), erase); }
+void Dialog::InvalidateAll(bool erase) {
+  Invalidate(ClientRect(), erase);
+}
 
 void Dialog::UpdateWindow() {
   if (created_) CurrentBackend().UpdateWindow(*this);
@@ -95,9 +105,13 @@ ControlState* Dialog::Item(int id) {
   return nullptr;
 }
 
-const ControlState* Dialog::Item(int id) const { return const_cast<Dialog*>(this)->Item(id); }
+const ControlState* Dialog::Item(int id) const {
+  return const_cast<Dialog*>(this)->Item(id);
+}
 
-void Dialog::Changed(int id) { CurrentBackend().ControlChanged(*this, id); }
+void Dialog::Changed(int id) {
+  CurrentBackend().ControlChanged(*this, id);
+}
 
 void Dialog::EnableItem(int id, bool enable) {
   if (auto* c = Item(id); c && c->enabled != enable) {
@@ -215,7 +229,9 @@ std::array<int, 4> Dialog::GetIpFields(int id) const {
   return c ? c->ipFields : std::array<int, 4>{-1, -1, -1, -1};
 }
 
-void Dialog::AttachOwnerDraw(int id, OwnerDrawControl* control) { ownerDrawn_[id] = control; }
+void Dialog::AttachOwnerDraw(int id, OwnerDrawControl* control) {
+  ownerDrawn_[id] = control;
+}
 
 OwnerDrawControl* Dialog::OwnerDraw(int id) const {
   auto it = ownerDrawn_.find(id);
@@ -242,7 +258,9 @@ void Dialog::SetMinimized(bool minimized) {
   if (created_) CurrentBackend().WindowChanged(*this);
 }
 
-void Dialog::SendSysCommand(unsigned command) { OnSysCommand(command); }
+void Dialog::SendSysCommand(unsigned command) {
+  OnSysCommand(command);
+}
 
 void Dialog::CreateWindowState(Size baseUnits) {
   auto toPixels = [&](const Rect& dlu) {
@@ -273,7 +291,9 @@ void Dialog::DestroyWindowState() {
   ownerDrawn_.clear();
 }
 
-bool Dialog::RunInitDialog() { return OnInitDialog(); }
+bool Dialog::RunInitDialog() {
+  return OnInitDialog();
+}
 
 void Dialog::DispatchCommand(int id, Notify notify) {
   auto it = handlers_.find({id, notify});

@@ -13,6 +13,8 @@ void SetDialogColors(Color background, Color text) {
   ApplicationColors() = CtlColor{Brush{background, false}, text, false};
 }
 
-CtlColor DefaultCtlColor() { return ApplicationColors(); }
+CtlColor DefaultCtlColor() {
+  return ApplicationColors();
+}
 
 }  // namespace fw

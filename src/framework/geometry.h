@@ -35,6 +35,8 @@ struct Color {
   bool operator==(const Color&) const = default;
 };
 
-constexpr Color Rgb(uint8_t r, uint8_t g, uint8_t b) { return Color{r, g, b}; }
+constexpr Color Rgb(uint8_t r, uint8_t g, uint8_t b) {
+  return Color{r, g, b};
+}
 
 }  // namespace fw

@@ -15,7 +15,6 @@ int MessageBox(const std::string& text, const std::string& caption);
 
 // The open-file dialog. `filter` is in the "Desc|*.ext|Desc|*.ext||" form; `initialDir`
 // is where it starts. Answers the chosen file's full path, or nothing when cancelled.
-std::optional<std::string> FileOpenDialog(const std::string& filter,
-                                          const std::string& initialDir);
+std::optional<std::string> FileOpenDialog(const std::string& filter, const std::string& initialDir);
 
 }  // namespace fw

@@ -48,6 +48,9 @@ class PaintContext {
   // picks a part of it (an empty rectangle means the whole image).
   virtual void DrawImage(int imageId, Point at, const Rect& source) = 0;
   virtual void DrawText(const std::string& text, Point at, const Font& font, Color color) = 0;
+  // One line of text centred in `box` both ways.
+  virtual void DrawTextCentered(const std::string& text, const Rect& box, const Font& font,
+                                Color color) = 0;
 
  private:
   Pen pen_;

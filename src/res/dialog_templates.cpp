@@ -19,15 +19,14 @@ fw::DialogTemplate MainDialogTemplate() {
   t.fontPoints = 8;
   t.style = ds::kPopup | ds::kVisible | ds::kThinBorder | ds::kAppWindow;
   t.controls = {
-      Control(kTitleLine, ControlClass::Static, "  " + fw::ApplicationNameAndVersion(), 0, 0,
-              191, 9),
+      Control(kTitleLine, ControlClass::Static, "  " + fw::ApplicationNameAndVersion(), 0, 0, 191,
+              9),
       Control(kHelpLine, ControlClass::Static, "Select File...", 7, 13, 184, 11,
               cs::kNoWrap | cs::kCenterVertically),
       Control(kPicture, ControlClass::Picture, "", 6, 27, 113, 112),
       Control(kConfigButton, ControlClass::OwnerDrawButton, "", 109, 29, 75, 15, cs::kTabStop),
       Control(kSelectButton, ControlClass::OwnerDrawButton, "", 109, 52, 75, 14, cs::kTabStop),
-      Control(kDownloadButton, ControlClass::OwnerDrawButton, "", 109, 74, 75, 14,
-              cs::kTabStop),
+      Control(kDownloadButton, ControlClass::OwnerDrawButton, "", 109, 74, 75, 14, cs::kTabStop),
       Control(kExitButton, ControlClass::OwnerDrawButton, "", 109, 96, 75, 14, cs::kTabStop),
   };
   return t;
@@ -47,6 +46,37 @@ fw::DialogTemplate AboutDialogTemplate() {
       Control(-1, ControlClass::Static, fw::ApplicationNameAndVersion(), 69, 25, 119, 8),
       Control(-1, ControlClass::Static, "Firmware download utility", 69, 41, 119, 8),
       Control(1, ControlClass::PushButton, "OK", 178, 7, 50, 14, cs::kTabStop | cs::kGroup),
+  };
+  return t;
+}
+
+fw::DialogTemplate PrinterSelectDialogTemplate() {
+  fw::DialogTemplate t;
+  t.id = kPrinterSelectDialog;
+  t.width = 145;
+  t.height = 74;
+  t.fontName = "Arial";
+  t.fontPoints = 8;
+  t.style = ds::kPopup | ds::kThinBorder;
+  t.controls = {
+      Control(1018, ControlClass::ListBox, "", 2, 15, 142, 58, cs::kVerticalScroll | cs::kTabStop),
+      Control(-1, ControlClass::GroupBox, "", 1, 11, 144, 54),
+      Control(-1, ControlClass::Static, "Select Printer", 2, 5, 44, 8),
+  };
+  return t;
+}
+
+fw::DialogTemplate NoticeDialogTemplate() {
+  fw::DialogTemplate t;
+  t.id = kNoticeDialog;
+  t.width = 229;
+  t.height = 118;
+  t.fontName = "Arial";
+  t.fontPoints = 8;
+  t.style = ds::kPopup;
+  t.controls = {
+      Control(1016, ControlClass::OwnerDrawButton, "Button1", 78, 100, 74, 14, cs::kTabStop),
+      Control(65535, ControlClass::Picture, "", 2, 1, 224, 109, 0, kNoticePicture),
   };
   return t;
 }

@@ -6,5 +6,7 @@ namespace res {
 
 fw::DialogTemplate MainDialogTemplate();
 fw::DialogTemplate AboutDialogTemplate();
+fw::DialogTemplate PrinterSelectDialogTemplate();
+fw::DialogTemplate NoticeDialogTemplate();
 
 }  // namespace res

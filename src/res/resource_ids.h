@@ -14,6 +14,7 @@ constexpr int kPrinterSelectDialog = 153;
 constexpr int kFaceNormal = 139;
 constexpr int kFacePressed = 140;
 constexpr int kFaceDisabled = 141;
+constexpr int kNoticePicture = 150;
 
 // Main window controls.
 constexpr int kTitleLine = 1011;

@@ -148,9 +148,8 @@ TEST_F(HeadlessLoop, NestedDialogLoopDispatchesTheOwnersTimers) {
     }
   };
   backend.WhenOpened(500, [](fw::Dialog& d) { d.SetTimer(1, 10); });
-  backend.WhenOpened(501, [&](fw::Dialog& d) {
-    backend.After(1000, [&d] { fw::PressKey(d, fw::kVkReturn); });
-  });
+  backend.WhenOpened(
+      501, [&](fw::Dialog& d) { backend.After(1000, [&d] { fw::PressKey(d, fw::kVkReturn); }); });
   EXPECT_EQ(owner.DoModal(), fw::IDOK);
   EXPECT_EQ(ownerTicksWhileInnerOpen, 4);
   EXPECT_EQ(backend.OpenedTemplates(), (std::vector<int>{500, 501}));

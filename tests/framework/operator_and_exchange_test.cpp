@@ -132,14 +132,18 @@ TEST(ParseUnsigned, ReadsDecimalNumbersOnly) {
     uint32_t value;
   };
   const Row rows[] = {
-      {"0", true, 0},          {"9100", true, 9100},     {" 42 ", true, 42},
-      {"4294967295", true, UINT32_MAX}, {"4294967296", false, 0}, {"", false, 0},
-      {"-1", false, 0},        {"12x", false, 0},        {"+5", false, 0},
+      {"0", true, 0},           {"9100", true, 9100},
+      {" 42 ", true, 42},       {"4294967295", true, UINT32_MAX},
+      {"4294967296", false, 0}, {"", false, 0},
+      {"-1", false, 0},         {"12x", false, 0},
+      {"+5", false, 0},
   };
   for (const auto& row : rows) {
     uint32_t value = 0;
     EXPECT_EQ(fw::ParseUnsigned(row.text, value), row.ok) << row.text;
-    if (row.ok) EXPECT_EQ(value, row.value) << row.text;
+    if (row.ok) {
+      EXPECT_EQ(value, row.value) << row.text;
+    }
   }
 }
 

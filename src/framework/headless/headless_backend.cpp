@@ -35,12 +35,14 @@ bool HeadlessBackend::TimerArmed(const Dialog& dialog, int id) const {
                      [&](const Timer& t) { return t.dialog == &dialog && t.id == id; });
 }
 
-int HeadlessBackend::ArmedTimerCount() const { return static_cast<int>(timers_.size()); }
+int HeadlessBackend::ArmedTimerCount() const {
+  return static_cast<int>(timers_.size());
+}
 
 int HeadlessBackend::RunModal(Dialog& dialog) {
   if (quitting_) return IDABORT;
-  dialog.CreateWindowState(DialogBaseUnits(dialog.Template().fontName,
-                                           dialog.Template().fontPoints));
+  dialog.CreateWindowState(
+      DialogBaseUnits(dialog.Template().fontName, dialog.Template().fontPoints));
   live_.push_back(&dialog);
   dialog.ClearEnd();
   dialog.RunInitDialog();

@@ -62,6 +62,8 @@ bool TypeIpAddress(Dialog& dialog, int id, const std::array<int, 4>& fields) {
   return true;
 }
 
-void PressKey(Dialog& dialog, int vk) { dialog.DispatchKey(vk); }
+void PressKey(Dialog& dialog, int vk) {
+  dialog.DispatchKey(vk);
+}
 
 }  // namespace fw

@@ -48,4 +48,15 @@ void RecordingPaintContext::DrawText(const std::string& text, Point at, const Fo
   ops_.push_back(std::move(op));
 }
 
+void RecordingPaintContext::DrawTextCentered(const std::string& text, const Rect& box,
+                                             const Font& font, Color color) {
+  PaintOp op = Op(PaintOp::Kind::Text);
+  op.text = text;
+  op.rect = box;
+  op.from = Point{box.left, box.top};
+  op.font = font;
+  op.color = color;
+  ops_.push_back(std::move(op));
+}
+
 }  // namespace fw

@@ -29,6 +29,8 @@ class RecordingPaintContext final : public PaintContext {
   void FillRect(const Rect& rect, Color color) override;
   void DrawImage(int imageId, Point at, const Rect& source) override;
   void DrawText(const std::string& text, Point at, const Font& font, Color color) override;
+  void DrawTextCentered(const std::string& text, const Rect& box, const Font& font,
+                        Color color) override;
 
   std::vector<PaintOp>& Ops() { return ops_; }
 

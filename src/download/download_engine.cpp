@@ -1,0 +1,184 @@
+#include <limits>
+
+#include "app/event_log.h"
+#include "download/download_dlg.h"
+#include "download/model_rules.h"
+#include "platform/file_bytes.h"
+#include "res/resource_ids.h"
+#include "ui/notice_dlg.h"
+
+namespace {
+// The header every TQB-18 image starts with.
+constexpr uint8_t kImageHeader[6] = {0x08, 0x23, 0x6D, 0x74, 0x6D, 0x73};
+}  // namespace
+
+void CDownloadDlg::StartDownload() {
+  useSocket = 0;
+  WriteDriverFile();
+  progress = 0;
+  InvalidateAll(true);
+  UpdateWindow();
+
+  const LinkClass link = ClassifyLink(port.portName);
+  if (link == LinkClass::LocalPort) {
+    RedirectSpoolerPrinters(port.portName, "");
+  } else if (link == LinkClass::DevicePath) {
+    RedirectSpoolerPrinters(port.portName, modelName);
+  }
+
+  switch (link) {
+    case LinkClass::LocalPort:
+      blockSize = 4096;
+      break;
+    case LinkClass::DevicePath:
+      blockSize = DevicePathBlockSize(modelCode);
+      break;
+    case LinkClass::Network:
+      useSocket = 1;
+      if (!socket.Create()) return FailStart("Failed Port Creation!");
+      break;
+  }
+
+  if (useSocket) {
+    if (!socket.Connect(port.portName, port.baudRate)) {
+      socket.Detach();
+      return FailStart("Socket Connect Error! ip=" + port.portName +
+                       ", tcpport=" + std::to_string(port.baudRate));
+    }
+  } else {
+    if (!portIO.Configure(port)) return FailStart("Port Configuration Set Error!");
+    if (!portIO.Open(0)) return FailStart("Port Open Error. Port=" + port.portName);
+  }
+
+  if (!LoadImage()) {
+    CloseLink();
+    return FailStart("File Open Error. filename=" + firmwarePath);
+  }
+
+  if (!useSocket && NeedsCompatibilityCheck(modelCode)) {
+    if (const char* refusal = CheckFirmwareCompatibility()) {
+      CloseLink();
+      std::vector<uint8_t>().swap(imageBuffer);
+      return FailStart(refusal);
+    }
+  }
+  SetTimer(useSocket ? kTimerTcpSend : kTimerPortSend, 10);
+}
+
+int CDownloadDlg::LoadImage() {
+  // The image length is a 32-bit count that must still hold the header some models add.
+  constexpr uint64_t kLargestImage = std::numeric_limits<uint32_t>::max() - sizeof kImageHeader;
+  auto file = platform::ReadFileBytes(firmwarePath, kLargestImage);
+  if (!file) return 0;
+  imageBuffer = std::move(file.value());
+  if (NeedsImageHeader(modelCode) &&
+      !(imageBuffer.size() >= sizeof kImageHeader &&
+        std::equal(kImageHeader, kImageHeader + sizeof kImageHeader, imageBuffer.begin()))) {
+    imageBuffer.insert(imageBuffer.begin(), kImageHeader, kImageHeader + sizeof kImageHeader);
+  }
+  imageLength = static_cast<uint32_t>(imageBuffer.size());
+  return 1;
+}
+
+void CDownloadDlg::FailStart(const std::string& text) {
+  downloadFailed = 1;
+  Report(text);
+  EnableButtons();
+  if (silent) {
+    // An unattended run has nobody to try again: it ends here, leaving nothing behind.
+    DeleteDriverFile();
+    PostClose();
+  }
+}
+
+void CDownloadDlg::CloseLink() {
+  if (useSocket) {
+    socket.Close();
+  } else {
+    portIO.Close();
+  }
+}
+
+void CDownloadDlg::MoveBar() {
+  Invalidate(kBarRect, true);
+  UpdateWindow();
+}
+
+void CDownloadDlg::OnTimer(int id) {
+  if (id < kTimerPortSend || id > kTimerEnd) return fw::Dialog::OnTimer(id);
+  KillTimer(id);
+  switch (id) {
+    case kTimerPortSend: {
+      const uint32_t remaining = imageLength - bytesSent;
+      // Never hand the port a null pointer, even for an empty image.
+      static const uint8_t kNothing = 0;
+      const uint8_t* next = imageBuffer.empty() ? &kNothing : imageBuffer.data() + bytesSent;
+      if (remaining <= static_cast<uint32_t>(blockSize)) {
+        const int written = portIO.Write(next, static_cast<int>(remaining));
+        if (static_cast<uint32_t>(written) != remaining) {
+          SetTimer(kTimerWriteFailed, 10);
+        } else {
+          bytesSent = imageLength;
+          SetTimer(kTimerSettle, 10);
+        }
+      } else {
+        const int written = portIO.Write(next, blockSize);
+        if (written != blockSize) {
+          SetTimer(kTimerWriteFailed, 10);
+        } else {
+          bytesSent += static_cast<uint32_t>(blockSize);
+          progress = static_cast<int>(uint64_t{bytesSent} * kSendBar / imageLength);
+          MoveBar();
+          SetTimer(kTimerPortSend, blockSize == 64 ? 0 : 10);
+        }
+      }
+      break;
+    }
+    case kTimerTcpSend:
+      if (socket.Send(imageBuffer.data(), imageLength) < 0) {
+        SetTimer(kTimerWriteFailed, 10);
+      } else {
+        progress = ProgressAfterTcpSend(modelCode);
+        MoveBar();
+        SetTimer(kTimerSettle, 10);
+      }
+      break;
+    case kTimerWriteFailed:
+      SetTimer(kTimerEnd, 10);
+      downloadFailed = 1;
+      Report("Write Failed!");
+      break;
+    case kTimerSettle:
+      ++progress;
+      MoveBar();
+      if (progress >= kFullBar) {
+        SetTimer(kTimerNotice, 10);
+      } else {
+        SetTimer(kTimerSettle, SettleTickMs(modelCode));
+      }
+      break;
+    case kTimerNotice:
+      SetTimer(kTimerEnd, 10);
+      if (!silent) {
+        if (NoticeIsTextMessage(modelCode)) {
+          Report("Do not turn off the printer until the self-test page is printed automatically.");
+        } else {
+          CNoticeDlg notice;
+          notice.DoModal();
+        }
+      }
+      break;
+    case kTimerEnd: {
+      EnableButtons();
+      std::vector<uint8_t>().swap(imageBuffer);
+      bytesSent = 0;
+      CloseLink();
+      DeleteDriverFile();
+      const LinkClass link = ClassifyLink(port.portName);
+      if (link == LinkClass::LocalPort || link == LinkClass::DevicePath) RestoreSpoolerPrinters();
+      SetHelpText("HELP : Finished firmware download.");
+      if (silent) PostClose();
+      break;
+    }
+  }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/tcp_socket.h"
+
+// The TCP connection to a printer. Results follow the socket class it stands in for:
+// Create and Connect answer 1 or 0, Send the byte count or -1.
+class CPrinterSocket {
+ public:
+  static constexpr int kConnectTimeoutMs = 20000;
+  // A send that makes no progress for this long has failed.
+  static constexpr int kSendStallTimeoutMs = 30000;
+
+  int Create();
+  int Connect(const std::string& address, int port);
+  int64_t Send(const uint8_t* data, uint64_t length);
+  void Close();
+  // Lets go of a connection that never came up.
+  void Detach() { socket_.Close(); }
+  bool IsOpen() const { return socket_.IsOpen(); }
+
+ private:
+  platform::TcpSocket socket_;
+};
