@@ -1,0 +1,218 @@
+// The ports over real operating-system parts: pseudo-terminals for serial lines, FIFOs and
+// a fake sysfs tree for USB device nodes. Never the machine's own ports.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "platform/usb_device_node.h"
+#include "ports/port_io.h"
+#include "support/pty_pair.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+PortSettings SerialSettings(const std::string& name) {
+  PortSettings settings;
+  settings.portName = name;
+  settings.baudRate = 115200;
+  settings.dataBits = 8;
+  settings.timeouts = {10, 10, 10, 0, 0};
+  settings.rxBufferSize = 8192;
+  return settings;
+}
+
+// Sets one environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(SerialOverPty, MebibyteArrivesCompleteAndInOrder) {
+  testsupport::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ScopedEnv env("QLX_COM15", pty.SlavePath() + ",nomodem");
+  CPortIO io;
+  ASSERT_EQ(io.Configure(SerialSettings("\\\\.\\COM15")), 1);
+  ASSERT_EQ(io.Open(0), 1);
+  std::vector<uint8_t> image(1 << 20);
+  uint32_t seed = 12345;
+  for (auto& byte : image) {
+    seed = seed * 1103515245u + 12345u;
+    byte = static_cast<uint8_t>(seed >> 16);
+  }
+  std::vector<uint8_t> received;
+  std::thread drain([&] { received = pty.ReadFromMaster(image.size(), 5000); });
+  int sent = 0;
+  for (size_t offset = 0; offset < image.size(); offset += 4096) {
+    sent += io.Write(image.data() + offset, 4096);
+  }
+  drain.join();
+  io.Close();
+  EXPECT_EQ(sent, static_cast<int>(image.size()));
+  ASSERT_EQ(received.size(), image.size());
+  EXPECT_TRUE(received == image);
+}
+
+TEST(SerialOverPty, ReaderDeliversRepliesAndLineIsExclusive) {
+  testsupport::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ScopedEnv env("QLX_COM3", pty.SlavePath() + ",nomodem");
+  CPortIO io;
+  ASSERT_EQ(io.Configure(SerialSettings("COM3")), 1);
+  ASSERT_EQ(io.Open(0), 1);
+
+  CPortIO second;
+  ASSERT_EQ(second.Configure(SerialSettings("COM3")), 1);
+  EXPECT_EQ(second.Open(0), 0);
+
+  const uint8_t reply[] = {'=', '1', '.', '3', '5', 0};
+  ASSERT_TRUE(pty.WriteToMaster(reply, sizeof reply));
+  uint8_t got[20] = {};
+  EXPECT_EQ(io.Read(got, 6, 2000), 6);
+  EXPECT_EQ(std::vector<uint8_t>(got, got + 6), std::vector<uint8_t>(reply, reply + 6));
+  io.Close();
+}
+
+TEST(SerialOverPty, LineWithoutModemStatusIsRefusedUnlessMarked) {
+  testsupport::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ScopedEnv env("QLX_COM4", pty.SlavePath());
+  CPortIO io;
+  ASSERT_EQ(io.Configure(SerialSettings("COM4")), 1);
+  EXPECT_EQ(io.Open(0), 0);  // a pseudo-terminal has no DSR to read
+  // Released: the marked line opens at once afterwards.
+  ScopedEnv marked("QLX_COM4", pty.SlavePath() + ",nomodem");
+  EXPECT_EQ(io.Open(0), 1);
+  io.Close();
+}
+
+TEST(SerialOverPty, UnusualRatesAndFramesAreSet) {
+  testsupport::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ScopedEnv env("QLX_COM5", pty.SlavePath() + ",nomodem");
+  for (int rate : {2400, 4800, 9600, 19200, 38400, 57600, 115200, 250000}) {
+    CSerialPort port;
+    PortSettings settings = SerialSettings("COM5");
+    settings.baudRate = rate;
+    settings.dataBits = 7;
+    settings.parity = 1;
+    settings.stopBits = 2;
+    ASSERT_EQ(port.Configure(settings), 1);
+    EXPECT_EQ(port.Open(0), 1) << rate;
+    port.Close();
+  }
+  CSerialPort port;
+  PortSettings settings = SerialSettings("COM5");
+  settings.stopBits = 1;  // one and a half: not available here
+  ASSERT_EQ(port.Configure(settings), 1);
+  EXPECT_EQ(port.Open(0), 0);
+}
+
+TEST(ParallelOverFifo, WritesReachTheNode) {
+  testsupport::TempDir dir;
+  const std::string fifo = dir.Join("lp0");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ScopedEnv env("QLX_LPT1", fifo);
+  CPortIO io;
+  ASSERT_EQ(io.Configure(SerialSettings("LPT1")), 1);
+  ASSERT_EQ(io.Open(0), 1);
+  CPortIO second;
+  ASSERT_EQ(second.Configure(SerialSettings("LPT1")), 1);
+  EXPECT_EQ(second.Open(0), 0);  // not shared
+  const uint8_t data[] = "firmware";
+  EXPECT_EQ(io.Write(data, 8), 8);
+  char got[16] = {};
+  EXPECT_EQ(read(reader, got, sizeof got), 8);
+  EXPECT_STREQ(got, "firmware");
+  io.Close();
+  close(reader);
+}
+
+// A fake sysfs tree with one printer at entry 1-2 whose usblp node is a FIFO.
+class UsbTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(sysfs.Join("bus/usb/devices/1-2/1-2:1.0/usbmisc/lp3"));
+    fs::create_directories(sysfs.Join("bus/usb/devices/1-3/1-3:1.0"));
+    fs::create_directories(dev.Join("usb"));
+    ASSERT_EQ(mkfifo(dev.Join("usb/lp3").c_str(), 0600), 0);
+  }
+  testsupport::TempDir sysfs;
+  testsupport::TempDir dev;
+  const std::string path =
+      "\\\\?\\usb#vid_7a3c&pid_0105#1-2#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+};
+
+TEST_F(UsbTree, ResolverFindsTheUsblpNode) {
+  platform::SysfsDevicePathResolver resolver(sysfs.path(), dev.path());
+  auto node = resolver.ResolveDevicePath(path);
+  ASSERT_TRUE(node.ok());
+  EXPECT_EQ(node.value(), dev.Join("usb/lp3"));
+  EXPECT_EQ(resolver.ResolveDevicePath("/dev/usb/lp7").value(), "/dev/usb/lp7");
+  std::string noPrinter = path;
+  noPrinter.replace(noPrinter.find("#1-2#"), 5, "#1-3#");
+  EXPECT_FALSE(resolver.ResolveDevicePath(noPrinter).ok());
+  std::string absent = path;
+  absent.replace(absent.find("#1-2#"), 5, "#9-9#");
+  EXPECT_FALSE(resolver.ResolveDevicePath(absent).ok());
+  EXPECT_FALSE(resolver.ResolveDevicePath("relative/path").ok());
+}
+
+TEST_F(UsbTree, PortOpensThroughTheInterfacePath) {
+  ScopedEnv sysfsRoot("QLX_SYSFS_ROOT", sysfs.path());
+  ScopedEnv devRoot("QLX_DEV_ROOT", dev.path());
+  int reader = open(dev.Join("usb/lp3").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  CPortIO io;
+  ASSERT_EQ(io.Configure(SerialSettings(path)), 1);
+  ASSERT_EQ(io.PortKind, kPortKindUsb);
+  ASSERT_EQ(io.Open(0), 1);
+  CUsbPort probe;
+  ASSERT_EQ(probe.Configure(SerialSettings(path)), 1);
+  EXPECT_EQ(probe.Open(0), 0);  // held by the download
+  std::vector<uint8_t> data(10000, 0x42);
+  std::vector<uint8_t> got;
+  std::thread drain([&] {
+    uint8_t chunk[4096];
+    for (int idle = 0; got.size() < data.size() && idle < 500;) {
+      ssize_t n = read(reader, chunk, sizeof chunk);
+      if (n > 0) {
+        got.insert(got.end(), chunk, chunk + n);
+      } else {
+        ++idle;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    }
+  });
+  EXPECT_EQ(io.Write(data.data(), 10000), 10000);
+  drain.join();
+  EXPECT_EQ(got, data);
+  io.Close();
+  close(reader);
+}
+
+}  // namespace
