@@ -90,7 +90,7 @@ TEST(SerialOverPty, ReaderDeliversRepliesAndLineIsExclusive) {
   const uint8_t reply[] = {'=', '1', '.', '3', '5', 0};
   ASSERT_TRUE(pty.WriteToMaster(reply, sizeof reply));
   uint8_t got[20] = {};
-  EXPECT_EQ(io.Read(got, 6, 2000), 6);
+  EXPECT_EQ(io.Read(got, 6, 300), 6);
   EXPECT_EQ(std::vector<uint8_t>(got, got + 6), std::vector<uint8_t>(reply, reply + 6));
   io.Close();
 }
@@ -112,7 +112,7 @@ TEST(SerialOverPty, UnusualRatesAndFramesAreSet) {
   testsupport::PtyPair pty;
   ASSERT_TRUE(pty.ok());
   ScopedEnv env("QLX_COM5", pty.SlavePath() + ",nomodem");
-  for (int rate : {2400, 4800, 9600, 19200, 38400, 57600, 115200, 250000}) {
+  for (int rate : {2400, 115200, 250000}) {
     CSerialPort port;
     PortSettings settings = SerialSettings("COM5");
     settings.baudRate = rate;
