@@ -6,7 +6,7 @@ JOBS       ?= 2
 CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
-.PHONY: all deps build check test test-asan test-tsan run bench format clean
+.PHONY: all deps build check test test-asan test-tsan fuzz run bench format clean
 
 all: build
 
@@ -38,7 +38,21 @@ test-tsan: deps $(TSAN_BUILD)/build.ninja
 	cmake --build $(TSAN_BUILD) -j$(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -L ports -j$(JOBS) --timeout 300
 
-check: test test-asan test-tsan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 20
+
+# The HEX conversion reads text from anywhere; a coverage-guided fuzzer hammers it for a
+# bounded time on every check.
+fuzz: deps
+	mkdir -p $(FUZZ_BUILD)/hex_corpus
+	clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -Isrc \
+	  fuzz/hex_image_fuzz.cpp src/download/hex_image.cpp -o $(FUZZ_BUILD)/hex_image_fuzz
+	$(FUZZ_BUILD)/hex_image_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  $(FUZZ_BUILD)/hex_corpus fuzz/hex_corpus > $(FUZZ_BUILD)/fuzz.log 2>&1 \
+	  || { tail -n 40 $(FUZZ_BUILD)/fuzz.log; exit 1; }
+	@tail -n 1 $(FUZZ_BUILD)/fuzz.log
+
+check: test test-asan test-tsan fuzz
 
 run: build
 	@bash scripts/run-demo.sh $(ARGS)
@@ -47,7 +61,7 @@ bench: build
 	@bash scripts/run-benchmarks.sh $(BUILD)
 
 format:
-	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -131,7 +131,11 @@ void CDownloadDlg::OnDownload() {
     return;
   }
   SetHelpText("HELP : firmware downloading....");
-  StartDownload();
+  if (IsHexModel(modelCode)) {
+    DownloadHexFile();
+  } else {
+    StartDownload();
+  }
 }
 
 void CDownloadDlg::OnPaint(fw::PaintContext& dc) {

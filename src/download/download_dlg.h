@@ -9,6 +9,7 @@
 #include "download/link_class.h"
 #include "download/printer_socket.h"
 #include "framework/dialog.h"
+#include "platform/run_directory.h"
 #include "ports/port_io.h"
 #include "ports/port_settings.h"
 #include "ports/saved_printer_port.h"
@@ -75,6 +76,10 @@ class CDownloadDlg : public fw::Dialog {
   void WriteDriverFile();
   void DeleteDriverFile();
 
+  // Converts the HEX or S-record file at `path` into the temporary image and points
+  // `firmwarePath` at it.
+  int ConvertHexToFls(const std::string& path);
+
   // Spooler queues that use the download's port are moved aside for the download.
   void RedirectSpoolerPrinters(const std::string& portName, const std::string& modelName);
   void RestoreSpoolerPrinters();
@@ -90,6 +95,7 @@ class CDownloadDlg : public fw::Dialog {
 
   void OnSelectFile();
   void OnDownload();
+  void DownloadHexFile();
 
  private:
   void SetHelpText(const char* text);
@@ -99,4 +105,7 @@ class CDownloadDlg : public fw::Dialog {
   void MoveBar();
   void Report(const std::string& text);
   int LoadImage();
+
+  // Where the temporary image of a HEX conversion lives for this run.
+  platform::RunDirectory tempDir;
 };

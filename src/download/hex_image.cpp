@@ -1,0 +1,133 @@
+#include "download/hex_image.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Calls `visit` with each line, without its line end (LF, or CR LF as text mode reads it).
+template <typename Visit>
+bool ForEachLine(std::string_view text, Visit visit) {
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!visit(line)) return false;
+    at = end + 1;
+  }
+  return true;
+}
+
+// The value of `length` characters from `at`, read as the C library's base-16 string to
+// integer conversion reads them (leading blanks and sign allowed, stops at the first
+// character that is no digit). Characters past the line's end are not there: nullopt-like
+// false answer.
+bool HexValue(std::string_view line, size_t at, size_t length, long long& value) {
+  if (at + length > line.size()) return false;
+  const std::string digits(line.substr(at, length));
+  value = std::strtoll(digits.c_str(), nullptr, 16);
+  return true;
+}
+
+class ImageArea {
+ public:
+  explicit ImageArea(std::vector<uint8_t>& area) : area_(area) {
+    area_.assign(kHexImageSize, 0xFF);
+  }
+  bool Place(long long address, long long value) {
+    if (placed_ == kHexImageSize) return false;
+    if (address < 0 || address >= static_cast<long long>(kHexImageSize)) return false;
+    area_[static_cast<size_t>(address)] = static_cast<uint8_t>(value);
+    ++placed_;
+    return true;
+  }
+
+ private:
+  std::vector<uint8_t>& area_;
+  size_t placed_ = 0;
+};
+
+bool PlaceIntelHexLine(std::string_view line, ImageArea& area, long long& segmentBase) {
+  if (line.size() <= 8) return true;  // no record type: nothing to place
+  long long value = 0;
+  switch (line[8]) {
+    case '0': {
+      long long count = 0;
+      long long offset = 0;
+      if (!HexValue(line, 1, 2, count) || !HexValue(line, 3, 4, offset)) return false;
+      count = static_cast<uint8_t>(count);
+      for (long long i = 0; i < count; ++i) {
+        if (!HexValue(line, 9 + 2 * static_cast<size_t>(i), 2, value)) return false;
+        if (!area.Place(segmentBase + offset + i, value)) return false;
+      }
+      return true;
+    }
+    case '2':
+      if (!HexValue(line, 9, 4, value)) return false;
+      segmentBase = value << 4;
+      return true;
+    default:
+      return true;
+  }
+}
+
+bool PlaceSRecordLine(std::string_view line, size_t addressWidth, ImageArea& area) {
+  if (line.size() < 2 || (line[1] != '2' && line[1] != '3')) return true;
+  long long count = 0;
+  long long address = 0;
+  if (!HexValue(line, 2, 2, count) || !HexValue(line, 4, addressWidth, address)) return false;
+  const long long dataBytes = static_cast<long long>(static_cast<uint8_t>(count)) -
+                              static_cast<long long>(addressWidth / 2) - 1;
+  for (long long i = 0; i < dataBytes; ++i) {
+    long long value = 0;
+    if (!HexValue(line, 4 + addressWidth + 2 * static_cast<size_t>(i), 2, value)) return false;
+    if (!area.Place(address + i, value)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+HexRecordKind DetectHexRecordKind(std::string_view text) {
+  HexRecordKind kind = HexRecordKind::Undecided;
+  ForEachLine(text, [&](std::string_view line) {
+    if (line.empty()) return true;
+    const char first = line[0];
+    if (kind == HexRecordKind::Undecided) {
+      if (first == 'S' || first == 's') {
+        if (line.size() > 1 && line[1] == '2') kind = HexRecordKind::S2;
+        if (line.size() > 1 && line[1] == '3') kind = HexRecordKind::S3;
+        return true;
+      }
+      if (first == ':') {
+        kind = HexRecordKind::IntelHex;
+        return true;
+      }
+      kind = HexRecordKind::Invalid;
+      return false;
+    }
+    const bool same =
+        kind == HexRecordKind::IntelHex ? first == ':' : (first == 'S' || first == 's');
+    if (!same) {
+      kind = HexRecordKind::Invalid;
+      return false;
+    }
+    return true;
+  });
+  return kind;
+}
+
+bool BuildHexImage(std::string_view text, std::vector<uint8_t>& area) {
+  const HexRecordKind kind = DetectHexRecordKind(text);
+  if (kind == HexRecordKind::Invalid || kind == HexRecordKind::Undecided) return false;
+  ImageArea image(area);
+  long long segmentBase = 0;
+  const size_t addressWidth = kind == HexRecordKind::S3 ? 8 : 6;
+  return ForEachLine(text, [&](std::string_view line) {
+    if (line.empty()) return true;
+    return kind == HexRecordKind::IntelHex ? PlaceIntelHexLine(line, image, segmentBase)
+                                           : PlaceSRecordLine(line, addressWidth, image);
+  });
+}

@@ -1,0 +1,100 @@
+#include "download/hex_image.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::vector<uint8_t> Image(const std::string& text, bool expectOk = true) {
+  std::vector<uint8_t> area;
+  EXPECT_EQ(BuildHexImage(text, area), expectOk) << text;
+  return area;
+}
+
+// An Intel HEX data record of `count` bytes of `value` at `address`, checksum left as 00.
+std::string DataRecord(int address, int count, int value) {
+  char head[16];
+  std::snprintf(head, sizeof head, ":%02X%04X00", count & 0xFF, address & 0xFFFF);
+  std::string line = head;
+  char byte[3];
+  std::snprintf(byte, sizeof byte, "%02X", value & 0xFF);
+  for (int i = 0; i < count; ++i) line += byte;
+  return line + "00\r\n";
+}
+
+TEST(HexImage, IntelHexDataRecordLandsInAnAreaOfOnes) {
+  auto area = Image(":0400000001020304F2\n:00000001FF\n");
+  ASSERT_EQ(area.size(), kHexImageSize);
+  EXPECT_EQ(area[0], 1);
+  EXPECT_EQ(area[3], 4);
+  EXPECT_EQ(area[4], 0xFF);
+  EXPECT_EQ(area[kHexImageSize - 1], 0xFF);
+}
+
+TEST(HexImage, SegmentRecordMovesLaterDataAndChecksumsAreNotChecked) {
+  auto area = Image(":020000021000EC\n:02001000AABB00\n");
+  EXPECT_EQ(area[0x10010], 0xAA);
+  EXPECT_EQ(area[0x10011], 0xBB);
+  EXPECT_EQ(area[0x10], 0xFF);
+}
+
+TEST(HexImage, SRecordsUseTheWidthOfTheFirstDataLine) {
+  // S0 header, then S2 lines with 3-byte addresses; the S1 line is ignored.
+  auto s2 = Image("S00600004844521B\ns2060000101122FF\nS1050000AABBCC\nS804000000FB\n");
+  EXPECT_EQ(s2[0x10], 0x11);
+  EXPECT_EQ(s2[0x11], 0x22);
+  EXPECT_EQ(s2[0], 0xFF);
+  auto s3 = Image("S30700000020334400\n");
+  EXPECT_EQ(s3[0x20], 0x33);
+  EXPECT_EQ(s3[0x21], 0x44);
+}
+
+TEST(HexImage, ByteCountsOfEightyAndMorePlaceThatManyBytes) {
+  auto area = Image(DataRecord(0x100, 0x90, 0x5A));
+  EXPECT_EQ(area[0x100 + 0x8F], 0x5A);
+  EXPECT_EQ(area[0x100 + 0x90], 0xFF);
+}
+
+TEST(HexImage, RefusesTextOfNoKnownKind) {
+  struct Row {
+    const char* text;
+    HexRecordKind kind;
+  };
+  const Row rows[] = {
+      {"", HexRecordKind::Undecided},
+      {"S0030000FC\n", HexRecordKind::Undecided},
+      {"hello\n:00000001FF\n", HexRecordKind::Invalid},
+      {":00000001FF\nS2060000101122FF\n", HexRecordKind::Invalid},
+      {"\n\n:00000001FF\n\n", HexRecordKind::IntelHex},
+      {"S2060000101122FF\ns3070000002033FF\n", HexRecordKind::S2},
+  };
+  for (const auto& row : rows) EXPECT_EQ(DetectHexRecordKind(row.text), row.kind) << row.text;
+  Image("hello\n", false);
+  Image("", false);
+}
+
+TEST(HexImage, TheAreaHoldsExactlyItsSizeInDataBytes) {
+  std::string full;
+  for (int segment = 0; segment < 4; ++segment) {
+    char record[32];
+    std::snprintf(record, sizeof record, ":02000002%04X00\n", segment * 0x1000);
+    full += record;
+    for (int address = 0; address < 0x10000; address += 0x80) {
+      full += DataRecord(address, 0x80, segment);
+    }
+  }
+  auto area = Image(full);
+  EXPECT_EQ(area[0x3FFFF], 3);
+  Image(full + DataRecord(0, 1, 7), false);
+}
+
+TEST(HexImage, BytesOutsideTheAreaAndShortRecordsFail) {
+  Image(":020000024000BA\n:0100000011EE\n", false);  // segment base 0x40000
+  Image("S30800FFFFFF1122FF\n", false);              // far above the area
+  Image(":04000000010203\n", false);                 // four bytes promised, three given
+  Image(":0\n", true);                               // no record type: ignored
+  Image(":0100000Z11\n", true);                      // record type 'Z': ignored
+}
+
+}  // namespace
