@@ -22,8 +22,6 @@ TEST(ModelCatalogueTest, RowsInOrderWithTheirCodes) {
     names.insert(rows[i].name);
   }
   EXPECT_EQ(names.size(), kModelCount);
-  EXPECT_EQ(kModelTQR10, 2010);
-  EXPECT_EQ(kModelTQM29, 2029);
 }
 
 TEST(ModelCatalogueTest, OtherNamesGetTheFallbackCode) {
@@ -44,8 +42,6 @@ TEST(ModelCatalogueTest, Families) {
 
 TEST(UsbProductTableTest, ProductData) {
   const auto& products = FirstVendorProducts();
-  EXPECT_EQ(products.front().token, "pid_0101");
-  EXPECT_EQ(products.front().code, kModelTQR01);
   EXPECT_EQ(products[3].token, "pid_0105");
   std::set<int32_t> codes;
   for (const UsbProduct& product : products) {
@@ -56,9 +52,6 @@ TEST(UsbProductTableTest, ProductData) {
   EXPECT_EQ(codes.size(), products.size());
   EXPECT_EQ(products[24].code, kModelTQR27);
   EXPECT_EQ(products[24].token, "pid_\t\t");
-  EXPECT_EQ(products[36].token, "pid_0127");
-  EXPECT_EQ(products[37].code, 2901);
-  EXPECT_EQ(products[38].token, "pid_01f1");
   EXPECT_EQ(SecondVendorProduct().token, "pid_0002");
   EXPECT_EQ(SecondVendorProduct().code, kModelTQR02);
 
@@ -72,7 +65,6 @@ TEST(UsbProductTableTest, ProductData) {
     }
     EXPECT_TRUE(found) << registry.token;
   }
-  EXPECT_EQ(FirstVendorRegistryProducts()[5].token, "PID_0108");
   EXPECT_EQ(SecondVendorRegistryProduct().token, "PID_0002");
 }
 
