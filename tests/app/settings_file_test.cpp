@@ -18,40 +18,32 @@ struct SettingsCase {
   std::string firmwareName;
 };
 
-const SettingsCase kCases[] =
-    {{"EmptyFile", "", {}, -1, "", 0, "", ""},
-     {"SerialJob",
-      "[QLX]\nPORTTYPE=com3\nBAUDRATE=9600\nMODELNAME=TQR-03\nFWNAME=x.fls\n",
-      {},
-      1,
-      "COM3",
-      9600,
-      "TQR-03",
-      "x.fls"},
-     {"SerialWithoutBaudRateIsZero",
-      "[QLX]\r\nPORTTYPE=COM3\r\nMODELNAME=TQR-03\r\nFWNAME=x.fls\r\n",
-      {},
-      1,
-      "COM3",
-      0,
-      "TQR-03",
-      "x.fls"},
-     {"SerialLongNameGetsDevicePrefix",
-      "[QLX]\nPORTTYPE=COM12\nMODELNAME=TQR-03\nFWNAME=x.fls\n",
-      {},
-      1,
-      "\\\\.\\COM12",
-      0,
-      "TQR-03",
-      "x.fls"},
+const SettingsCase kCases[] = {
+    {"EmptyFile", "", {}, -1, "", 0, "", ""},
+    {"SerialJob",
+     "[QLX]\nPORTTYPE=com3\nBAUDRATE=9600\nMODELNAME=TQR-03\nFWNAME=x.fls\n",
+     {},
      1,
-     "LPT1",
+     "COM3",
+     9600,
+     "TQR-03",
+     "x.fls"},
+    {"SerialWithoutBaudRateIsZero",
+     "[QLX]\r\nPORTTYPE=COM3\r\nMODELNAME=TQR-03\r\nFWNAME=x.fls\r\n",
+     {},
+     1,
+     "COM3",
      0,
-     "TQT-08",
-     "f.fls"},
-                   1, "COM2", 19200, "TQR-03", "x.fls"
-}
-,
+     "TQR-03",
+     "x.fls"},
+    {"SerialLongNameGetsDevicePrefix",
+     "[QLX]\nPORTTYPE=COM12\nMODELNAME=TQR-03\nFWNAME=x.fls\n",
+     {},
+     1,
+     "\\\\.\\COM12",
+     0,
+     "TQR-03",
+     "x.fls"},
     {"EthernetWithoutAddress",
      "[QLX]\nPORTTYPE=NET\nMODELNAME=TQR-03\nFWNAME=x.fls\n",
      {},
@@ -193,8 +185,7 @@ const SettingsCase kCases[] =
      0,
      "TQR" + LongText(400, 'x'),
      LongText(1000, 'n') + ".fls"},
-}
-;
+};
 
 void PrintTo(const SettingsCase& c, std::ostream* out) {
   *out << c.name;
