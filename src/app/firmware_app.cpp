@@ -79,6 +79,7 @@ bool CFirmwareApp::InitInstance() {
     mainWindow.port = port;
     log->Report(CEventLog::kSilent, CEventLog::kNotice, "In silent mode");
     mainWindow.DoModal();
+    if (mainWindow.downloadFailed) SetExitCode(kSilentDownloadFailedExitCode);
   } else if (outcome == -1) {
     log->Report(CEventLog::kSilent, CEventLog::kMessage, "Invalid parameters");
     mainWindow.silent = 0;
