@@ -38,7 +38,7 @@ int CUsbPort::Write(const uint8_t* data, int length) {
   const size_t total = static_cast<size_t>(length);
   for (size_t sent = 0; sent < total;) {
     const size_t piece = std::min(kWritePieceBytes, total - sent);
-    auto written = device->Write(data + sent, piece, -1);
+    auto written = device->Write(data + sent, piece, kStalledWriteLimitMs);
     if (!written || written.value() != piece) return 0;
     sent += piece;
   }

@@ -16,6 +16,9 @@
 class CUsbPort {
  public:
   static constexpr size_t kWritePieceBytes = 4096;
+  // A piece the printer has not taken within this long fails the write, so a printer that
+  // stops reading cannot hold the program for ever.
+  static constexpr int64_t kStalledWriteLimitMs = 30000;
   static constexpr size_t kReadRequestBytes = 100;
   // A read waits this long for the printer to answer; a synchronous read of a printer
   // that never answers must not hold the caller for ever.
