@@ -1,0 +1,239 @@
+// The download engine's speed and footprint:
+//  1. a 16 MiB image over loopback TCP: the send phase against a plain send() loop of the
+//     same bytes into the same simulator (target: ratio 0.9 or more);
+//  2. the port send phase against its ceiling of one 4096-byte block per 10 ms timer tick
+//     (target: 0.9 of it or more);
+//  3. peak memory of a whole silent 16 MiB download run as a process (target: image size
+//     plus 30 MiB or less);
+//  4. processor time while the progress bar settles (target: 1 % of one core or less).
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/model_codes.h"
+#include "download/download_dlg.h"
+#include "framework/backend.h"
+#include "framework/headless/headless_backend.h"
+#include "platform/clock.h"
+#include "platform/tcp_socket.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The printer simulator as a child whose first output line names where it listens.
+class Simulator {
+ public:
+  explicit Simulator(std::vector<std::string> args) {
+    int out[2];
+    if (pipe(out) != 0) std::abort();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    args.insert(args.begin(), VRTQLX_SIM_BINARY);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) std::abort();
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    output_ = fdopen(out[0], "r");
+    address_ = Line().substr(6);
+  }
+  ~Simulator() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    fclose(output_);
+  }
+  std::string Line() {
+    char line[512] = {};
+    if (!fgets(line, sizeof line, output_)) return std::string();
+    line[strcspn(line, "\n")] = '\0';
+    return line;
+  }
+  int Port() const { return std::stoi(address_.substr(address_.rfind(':') + 1)); }
+  const std::string& Path() const { return address_; }
+
+ private:
+  pid_t pid_ = -1;
+  FILE* output_ = nullptr;
+  std::string address_;
+};
+
+// A main window that times its engine's steps.
+class TimedWindow : public CDownloadDlg {
+ public:
+  using CDownloadDlg::CDownloadDlg;
+  Clock::time_point sendStart, sendEnd;
+  double settleCpuStart = 0, settleCpuEnd = 0;
+  Clock::time_point settleStart, settleEnd;
+  Clock::time_point lastPortWrite;
+  bool sending = false;
+  void OnTimer(int id) override {
+    if (id == kTimerPortSend) lastPortWrite = Clock::now();
+    if ((id == kTimerPortSend || id == kTimerTcpSend) && !sending) {
+      sending = true;
+      sendStart = Clock::now();
+    }
+    if (id == kTimerSettle && settleCpuStart == 0) {
+      if (!(sendEnd > sendStart)) sendEnd = lastPortWrite + std::chrono::milliseconds(10);
+      settleStart = Clock::now();
+      settleCpuStart = CpuSeconds();
+    }
+    if (id == kTimerNotice) {
+      settleEnd = Clock::now();
+      settleCpuEnd = CpuSeconds();
+    }
+    CDownloadDlg::OnTimer(id);
+    if (id == kTimerTcpSend) sendEnd = Clock::now();
+  }
+};
+
+std::string WriteImage(const fs::path& dir, size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 13);
+  const fs::path file = dir / "image.fls";
+  std::ofstream(file, std::ios::binary) << bytes;
+  return file.string();
+}
+
+void TcpSendPhase(const fs::path& dir) {
+  constexpr size_t kSize = 16u << 20;
+  const std::string image = WriteImage(dir, kSize);
+  std::string bytes(kSize, '\0');
+  std::ifstream(image, std::ios::binary).read(bytes.data(), kSize);
+
+  double plain = 1e9, engine = 1e9;
+  for (int round = 0; round < 3; ++round) {
+    {
+      Simulator sim({"tcp", "--port", "0", "--out", (dir / "plain.bin").string()});
+      platform::TcpSocket socket;
+      socket.Create();
+      socket.Connect("127.0.0.1", static_cast<uint16_t>(sim.Port()), 5000);
+      const auto start = Clock::now();
+      socket.SendAll(reinterpret_cast<const uint8_t*>(bytes.data()), kSize, 30000);
+      plain = std::min(plain, Seconds(Clock::now() - start));
+      socket.Close();
+      sim.Line();
+    }
+    {
+      Simulator sim({"tcp", "--port", "0", "--out", (dir / "engine.bin").string()});
+      platform::VirtualClock clock;  // the settle phase costs no real time
+      platform::ScopedClock scoped(clock);
+      fw::HeadlessBackend backend(&clock);
+      fw::ScopedBackend scopedBackend(backend);
+      TimedWindow dlg;
+      dlg.silent = 1;
+      dlg.modelCode = kModelTQR23;
+      dlg.port.portName = "127.0.0.1";
+      dlg.port.baudRate = sim.Port();
+      dlg.firmwarePath = image;
+      dlg.DoModal();
+      engine = std::min(engine, Seconds(dlg.sendEnd - dlg.sendStart));
+      sim.Line();
+    }
+  }
+  std::printf(
+      "tcp 16 MiB: engine send %.1f ms (%.0f MiB/s), plain send %.1f ms (%.0f MiB/s), "
+      "ratio %.3f (target >= 0.9)\n",
+      engine * 1e3, 16 / engine, plain * 1e3, 16 / plain, plain / engine);
+}
+
+void PortSendPhase(const fs::path& dir) {
+  constexpr size_t kSize = 2u << 20;
+  const std::string image = WriteImage(dir, kSize);
+  Simulator sim({"node", "--path", (dir / "lp0").string(), "--out", (dir / "node.bin").string()});
+  setenv("QLX_LPT1", sim.Path().c_str(), 1);
+  fw::HeadlessBackend backend;  // the real clock: the ticks are what is measured
+  fw::ScopedBackend scopedBackend(backend);
+  TimedWindow dlg;
+  dlg.silent = 1;
+  dlg.modelCode = kModelTQR23;
+  dlg.port.portName = "LPT1";
+  dlg.firmwarePath = image;
+  dlg.DoModal();
+  const double seconds = Seconds(dlg.sendEnd - dlg.sendStart);
+  const double ceiling = 4096 / 0.010;
+  std::printf(
+      "port 2 MiB: send phase %.2f s, %.0f bytes/s, %.3f of the 4096 B / 10 ms ceiling "
+      "(target >= 0.9)\n",
+      seconds, kSize / seconds, kSize / seconds / ceiling);
+  std::printf(
+      "settle phase: %.4f s CPU over %.2f s, %.3f %% of one core (target <= 1 %%)\n",
+      dlg.settleCpuEnd - dlg.settleCpuStart, Seconds(dlg.settleEnd - dlg.settleStart),
+      100 * (dlg.settleCpuEnd - dlg.settleCpuStart) / Seconds(dlg.settleEnd - dlg.settleStart));
+}
+
+void PeakMemory(const fs::path& dir) {
+  constexpr size_t kSize = 16u << 20;
+  const fs::path work = dir / "work";
+  fs::create_directories(work);
+  WriteImage(work, kSize);
+  Simulator sim({"tcp", "--port", "0", "--out", (dir / "peak.bin").string()});
+  std::vector<std::string> args{VRTQLX_BINARY,
+                                "-s",
+                                "-p",
+                                "NET",
+                                "127.0.0.1",
+                                "-tcpport",
+                                std::to_string(sim.Port()),
+                                "-m",
+                                "TQR-23",
+                                "-f",
+                                "image.fls"};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const fs::path here = fs::current_path();
+  fs::current_path(work);
+  pid_t pid = -1;
+  posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+  fs::current_path(here);
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  std::printf(
+      "silent 16 MiB download: exit %d, peak resident %.1f MiB = image + %.1f MiB "
+      "(target <= image + 30 MiB)\n",
+      WEXITSTATUS(status), usage.ru_maxrss / 1024.0, usage.ru_maxrss / 1024.0 - 16);
+}
+
+}  // namespace
+
+int main() {
+  char pattern[] = "/tmp/vrtqlx-bench-XXXXXX";
+  const fs::path dir = mkdtemp(pattern);
+  TcpSendPhase(dir);
+  PortSendPhase(dir);
+  PeakMemory(dir);
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+  return 0;
+}
