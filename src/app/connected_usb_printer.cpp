@@ -1,7 +1,9 @@
 #include "app/firmware_app.h"
+#include "ui/port_config_dlg.h"
 
-// USB printer discovery is not part of this build yet: no printer is ever found, so `path`
-// stays empty and a silent USB job ends with its "Not connected Printer" line. Discovery
-// fills this one function in.
-void CFirmwareApp::FindConnectedUsbPrinter(const std::string& /*modelName*/,
-                                           std::string& /*path*/) {}
+// The settings dialog knows how to find USB printers; its window is never created here.
+void CFirmwareApp::FindConnectedUsbPrinter(const std::string& modelName, std::string& path) {
+  CPortConfigDlg finder;
+  finder.wantedModelCode = modelCode;
+  finder.FindUsbPrinterPath(modelName, path);
+}

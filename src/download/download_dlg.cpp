@@ -21,8 +21,11 @@ constexpr unsigned kAboutCommand = 0x10;
 CDownloadDlg::CDownloadDlg() : CDownloadDlg(PortBackends::System()) {}
 
 CDownloadDlg::CDownloadDlg(PortBackends portBackends)
-    : fw::Dialog(res::MainDialogTemplate()), portIO(std::move(portBackends)) {
+    : fw::Dialog(res::MainDialogTemplate()),
+      portIO(portBackends),
+      portMap(portBackends.portMap) {
   res::EnsureResources();
+  Bind(res::kConfigButton, fw::Notify::Clicked, [this] { OnConfiguration(); });
   Bind(res::kDownloadButton, fw::Notify::Clicked, [this] { OnDownload(); });
   Bind(res::kSelectButton, fw::Notify::Clicked, [this] { OnSelectFile(); });
   Bind(res::kExitButton, fw::Notify::Clicked, [this] { fw::Dialog::OnOK(); });

@@ -10,6 +10,7 @@
 #include "download/printer_socket.h"
 #include "framework/dialog.h"
 #include "platform/run_directory.h"
+#include "platform/spooler.h"
 #include "ports/port_io.h"
 #include "ports/port_settings.h"
 #include "ports/saved_printer_port.h"
@@ -83,6 +84,8 @@ class CDownloadDlg : public fw::Dialog {
   // Spooler queues that use the download's port are moved aside for the download.
   void RedirectSpoolerPrinters(const std::string& portName, const std::string& modelName);
   void RestoreSpoolerPrinters();
+  // The spooler the window moves queues in; the system's unless one is handed in first.
+  void SetSpooler(std::unique_ptr<platform::Spooler> other) { spooler = std::move(other); }
 
   bool OnInitDialog() override;
   void OnOK() override;
@@ -93,6 +96,7 @@ class CDownloadDlg : public fw::Dialog {
   void OnLButtonDown(fw::Point at) override;
   void OnSysCommand(unsigned command) override;
 
+  void OnConfiguration();
   void OnSelectFile();
   void OnDownload();
   void DownloadHexFile();
@@ -105,6 +109,10 @@ class CDownloadDlg : public fw::Dialog {
   void MoveBar();
   void Report(const std::string& text);
   int LoadImage();
+
+  platform::Spooler& SystemSpooler();
+  std::unique_ptr<platform::Spooler> spooler;
+  std::shared_ptr<const platform::PortMap> portMap;
 
   // Where the temporary image of a HEX conversion lives for this run.
   platform::RunDirectory tempDir;

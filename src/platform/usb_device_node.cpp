@@ -57,6 +57,18 @@ std::vector<std::string> SortedEntries(const fs::path& dir, bool (*accept)(std::
 
 }  // namespace
 
+std::string UsbSysfsRoot() {
+  return RootFromEnvironment("QLX_SYSFS_ROOT", "/sys");
+}
+
+std::string UsbDevRoot() {
+  return RootFromEnvironment("QLX_DEV_ROOT", "/dev");
+}
+
+bool IsUsbDeviceEntryName(std::string_view name) {
+  return IsSysfsUsbName(name) && name.find(':') == std::string_view::npos;
+}
+
 std::optional<std::string> UsbEntryFromInterfacePath(const std::string& path) {
   std::string_view text(path);
   if (text.size() < kUsbInterfacePrefix.size() ||
@@ -70,13 +82,12 @@ std::optional<std::string> UsbEntryFromInterfacePath(const std::string& path) {
   size_t second = text.find('#', first + 1);
   if (second == std::string_view::npos) return std::nullopt;
   std::string_view entry = text.substr(first + 1, second - first - 1);
-  if (!IsSysfsUsbName(entry) || entry.find(':') != std::string_view::npos) return std::nullopt;
+  if (!IsUsbDeviceEntryName(entry)) return std::nullopt;
   return std::string(entry);
 }
 
 SysfsDevicePathResolver::SysfsDevicePathResolver()
-    : SysfsDevicePathResolver(RootFromEnvironment("QLX_SYSFS_ROOT", "/sys"),
-                              RootFromEnvironment("QLX_DEV_ROOT", "/dev")) {}
+    : SysfsDevicePathResolver(UsbSysfsRoot(), UsbDevRoot()) {}
 
 SysfsDevicePathResolver::SysfsDevicePathResolver(std::string sysfsRoot, std::string devRoot)
     : sysfsRoot_(std::move(sysfsRoot)), devRoot_(std::move(devRoot)) {}

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/sys_result.h"
 
@@ -13,6 +14,15 @@ class DevicePathResolver {
   virtual ~DevicePathResolver() = default;
   virtual SysResult<std::string> ResolveDevicePath(const std::string& path) const = 0;
 };
+
+// Where sysfs and the device nodes are: QLX_SYSFS_ROOT and QLX_DEV_ROOT when set, else /sys
+// and /dev.
+std::string UsbSysfsRoot();
+std::string UsbDevRoot();
+
+// True for a name sysfs gives a USB device ("1-2.3", "usb1"): digits, letters, dots and
+// dashes, at most 64 of them; never an interface ("1-2:1.0") nor "." or "..".
+bool IsUsbDeviceEntryName(std::string_view name);
 
 // The sysfs entry name inside a USB device-interface path
 // "\\?\usb#vid_XXXX&pid_XXXX#<entry>#{<interface class>}", or nullopt when the text is no

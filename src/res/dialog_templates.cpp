@@ -81,4 +81,45 @@ fw::DialogTemplate NoticeDialogTemplate() {
   return t;
 }
 
+// The communication settings. The IP address control and the TCP port edit lie over the Port
+// and BaudRate boxes; only one pair is shown at a time.
+fw::DialogTemplate PortConfigDialogTemplate() {
+  constexpr uint32_t kCombo = cs::kEditableDropDown | cs::kVerticalScroll | cs::kTabStop;
+  fw::DialogTemplate t;
+  t.id = kPortConfigDialog;
+  t.width = 197;
+  t.height = 151;
+  t.fontName = "Small Fonts";
+  t.fontPoints = 7;
+  t.style = ds::kPopup | ds::kSystemModal;
+  t.controls = {
+      Control(kPortLabel, ControlClass::Static, "Port", 20, 28, 48, 13),
+      Control(kBaudRateLabel, ControlClass::Static, "BaudRate", 20, 44, 48, 13),
+      Control(kUnnamedControl, ControlClass::Static, "BitLength", 20, 60, 48, 13),
+      Control(kUnnamedControl, ControlClass::Static, "Parity", 20, 76, 48, 13),
+      Control(kUnnamedControl, ControlClass::Static, "StopBit", 20, 92, 48, 13),
+      Control(kUnnamedControl, ControlClass::Static, "HandShake", 20, 108, 48, 13),
+      Control(kUnnamedControl, ControlClass::GroupBox, "", 3, 18, 191, 106),
+      Control(kPortCombo, ControlClass::ComboBox, "", 79, 26, 73, 68, kCombo),
+      Control(kBaudRateCombo, ControlClass::ComboBox, "", 79, 42, 73, 60, kCombo),
+      Control(kBitLengthCombo, ControlClass::ComboBox, "", 79, 58, 73, 54, kCombo),
+      Control(kParityCombo, ControlClass::ComboBox, "", 79, 74, 73, 54, kCombo),
+      Control(kStopBitCombo, ControlClass::ComboBox, "", 79, 90, 73, 48, kCombo),
+      Control(kHandShakeCombo, ControlClass::ComboBox, "", 79, 106, 73, 54, kCombo),
+      Control(kRadioFrame, ControlClass::GroupBox, "", 3, 0, 191, 20),
+      Control(kComRadio, ControlClass::Radio, "COM", 15, 8, 34, 9, cs::kGroup),
+      Control(kLptRadio, ControlClass::Radio, "LPT", 59, 8, 29, 9),
+      Control(kUsbRadio, ControlClass::Radio, "USB", 103, 8, 31, 9),
+      Control(kEthernetRadio, ControlClass::Radio, "Ethernet", 144, 8, 44, 10),
+      Control(kPortOkButton, ControlClass::OwnerDrawButton, "OK", 15, 129, 78, 19, cs::kTabStop),
+      Control(kPortCancelButton, ControlClass::OwnerDrawButton, "Button1", 100, 129, 78, 19,
+              cs::kTabStop),
+      Control(kIpAddress, ControlClass::IpAddress, "IPAddress1", 78, 26, 108, 14, cs::kTabStop),
+      Control(kTcpPortEdit, ControlClass::Edit, "", 78, 42, 77, 14,
+              cs::kDigitsOnly | cs::kRightAlign | cs::kBorder | cs::kAutoHorizontalScroll |
+                  cs::kTabStop),
+  };
+  return t;
+}
+
 }  // namespace res

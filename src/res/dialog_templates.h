@@ -8,5 +8,6 @@ fw::DialogTemplate MainDialogTemplate();
 fw::DialogTemplate AboutDialogTemplate();
 fw::DialogTemplate PrinterSelectDialogTemplate();
 fw::DialogTemplate NoticeDialogTemplate();
+fw::DialogTemplate PortConfigDialogTemplate();
 
 }  // namespace res

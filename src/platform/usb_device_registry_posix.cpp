@@ -1,0 +1,12 @@
+#include <cerrno>
+
+#include "platform/usb_device_registry.h"
+
+namespace platform {
+
+SysResult<RegistryValue> NoDeviceRegistry::ReadValue(const std::string& /*keyName*/,
+                                                     const std::string& /*valueName*/) const {
+  return SysResult<RegistryValue>::Fail("open registry key", ENOENT);
+}
+
+}  // namespace platform
