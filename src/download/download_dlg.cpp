@@ -21,9 +21,7 @@ constexpr unsigned kAboutCommand = 0x10;
 CDownloadDlg::CDownloadDlg() : CDownloadDlg(PortBackends::System()) {}
 
 CDownloadDlg::CDownloadDlg(PortBackends portBackends)
-    : fw::Dialog(res::MainDialogTemplate()),
-      portIO(portBackends),
-      portMap(portBackends.portMap) {
+    : fw::Dialog(res::MainDialogTemplate()), portIO(portBackends), portMap(portBackends.portMap) {
   res::EnsureResources();
   Bind(res::kConfigButton, fw::Notify::Clicked, [this] { OnConfiguration(); });
   Bind(res::kDownloadButton, fw::Notify::Clicked, [this] { OnDownload(); });

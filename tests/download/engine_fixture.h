@@ -9,7 +9,7 @@
 #include "app/event_log.h"
 #include "app/model_codes.h"
 #include "download/download_dlg.h"
-#include "download/fake_printer.h"
+#include "support/fake_printer.h"
 #include "framework/backend.h"
 #include "framework/headless/headless_backend.h"
 #include "platform/clock.h"

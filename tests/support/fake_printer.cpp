@@ -1,4 +1,4 @@
-#include "download/fake_printer.h"
+#include "support/fake_printer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace testsupport {
+
+// A CUPS scheduler of the test's own: configuration, spool and a unix socket under a
+// temporary directory, queues added with lpadmin. Stopped and reaped on destruction.
+class PrivateCupsServer {
+ public:
+  PrivateCupsServer();
+  ~PrivateCupsServer();
+  PrivateCupsServer(const PrivateCupsServer&) = delete;
+  PrivateCupsServer& operator=(const PrivateCupsServer&) = delete;
+
+  bool running() const { return pid_ > 0; }
+  // What CUPS_SERVER must hold for clients to reach this scheduler.
+  const std::string& socket() const { return socket_; }
+
+  // Adds an enabled queue printing to `deviceUri`; a driver named `makeAndModel` when not
+  // empty.
+  bool AddQueue(const std::string& name, const std::string& deviceUri,
+                const std::string& makeAndModel = "");
+  // The queue's device URI and whether it accepts jobs, as lpstat tells them.
+  std::string DeviceOf(const std::string& name) const;
+  bool Accepting(const std::string& name) const;
+  bool Reject(const std::string& name);
+
+ private:
+  std::string Lpstat(const std::string& options) const;
+  TempDir dir_;
+  std::string socket_;
+  pid_t pid_ = -1;
+};
+
+}  // namespace testsupport
