@@ -1,7 +1,16 @@
+#include <memory>
+
+#include "app/exit_codes.h"
 #include "app/firmware_app.h"
+#include "framework/window_system.h"
 
 int main(int argc, char** argv) {
-  CFirmwareApp app(InteractiveWindow::kUnavailable);
+  // Opened only when the run turns out to be interactive, and kept until the end.
+  std::unique_ptr<fw::WindowSystem> windowSystem;
+  CFirmwareApp app([&] {
+    windowSystem = fw::OpenWindowSystem(argc, argv, kNoInteractiveWindowExitCode);
+    return windowSystem != nullptr;
+  });
   app.SetCommandLine(argc, argv);
   return app.Run();
 }

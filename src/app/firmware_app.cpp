@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kSettingsFileName = "/vrtqlx.ini";
 
 constexpr const char* kNoInteractiveWindowText =
-    "vrtqlx: this build has no operator window. For an unattended download start it as\n"
+    "vrtqlx: no operator window can open here. For an unattended download start it as\n"
     "  vrtqlx -s [-m MODEL] [-p PORT] [-b BAUD] [-tcpport PORT] [-f FILE]\n"
     "or put a vrtqlx.ini into the working directory.\n";
 
@@ -24,6 +24,10 @@ constexpr const char* kNoInteractiveWindowText =
 
 CFirmwareApp::CFirmwareApp(InteractiveWindow interactiveWindow)
     : interactiveWindow_(interactiveWindow) {}
+
+CFirmwareApp::CFirmwareApp(InteractiveWindowOpener openInteractiveWindow)
+    : interactiveWindow_(InteractiveWindow::kAvailable),
+      openInteractiveWindow_(std::move(openInteractiveWindow)) {}
 
 void CFirmwareApp::SetCommandLine(int argc, const char* const* argv) {
   std::vector<std::string> arguments;
@@ -87,7 +91,8 @@ bool CFirmwareApp::InitInstance() {
     mainWindow.DoModal();
   } else {
     mainWindow.silent = 0;
-    if (interactiveWindow_ == InteractiveWindow::kUnavailable) {
+    if (interactiveWindow_ == InteractiveWindow::kUnavailable ||
+        (openInteractiveWindow_ && !openInteractiveWindow_())) {
       std::fputs(kNoInteractiveWindowText, stderr);
       SetExitCode(kNoInteractiveWindowExitCode);
     } else {

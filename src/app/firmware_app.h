@@ -15,6 +15,7 @@
 class CFirmwareApp : public fw::Application {
  public:
   explicit CFirmwareApp(InteractiveWindow interactiveWindow = InteractiveWindow::kAvailable);
+  explicit CFirmwareApp(InteractiveWindowOpener openInteractiveWindow);
 
   // The argument vector as the runtime hands it over; index 0 is the program.
   void SetCommandLine(int argc, const char* const* argv);
@@ -59,5 +60,6 @@ class CFirmwareApp : public fw::Application {
   int DecideOutcome();
 
   InteractiveWindow interactiveWindow_;
+  InteractiveWindowOpener openInteractiveWindow_;
   std::vector<std::string> arguments_;
 };

@@ -33,6 +33,8 @@ class StartUpProcessTest : public testing::Test {
     program = programDir.Join("vrtqlx");
     testsupport::PlaceFile(VRTQLX_BINARY, program);
     options.workingDir = workDir.path();
+    // No run here may reach a display: an interactive start without one ends at once.
+    options.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
     options.env["XDG_STATE_HOME"] = stateDir.path();
     options.env["HOME"] = stateDir.path();
     options.env["QLX_SYSFS_ROOT"] = emptyRoot.path();
