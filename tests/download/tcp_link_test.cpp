@@ -67,6 +67,37 @@ TEST_F(EngineTest, TcpSendsTheWholeImageInOneGoAndSettlesFromTheModelsValue) {
   EXPECT_FALSE(testsupport::FileExistsAt(work.Join("usb.dll")));
 }
 
+struct ModelGroup {
+  int32_t model;
+  int barAfterSend;
+  uint32_t settleMs;
+};
+
+class TcpModelGroups : public EngineTest, public ::testing::WithParamInterface<ModelGroup> {};
+
+// Each group of models starts its settle phase at its own mark and steps at its own pace.
+TEST_P(TcpModelGroups, SettleFromTheGroupsMarkAtTheGroupsPace) {
+  const ModelGroup& group = GetParam();
+  LoopbackPrinter peer;
+  auto dlg = Window(group.model, "127.0.0.1", Firmware("tiny image"));
+  dlg->port.baudRate = peer.port();
+  RunSilent(*dlg);
+  EXPECT_EQ(peer.Received(), "tiny image");
+  const auto progress = BarProgress();
+  ASSERT_EQ(progress.size(), static_cast<size_t>(268 - group.barAfterSend + 1));
+  EXPECT_EQ(progress.front(), group.barAfterSend);
+  EXPECT_EQ(clock.NowMs() - start,
+            10u + 10u + (267u - group.barAfterSend) * group.settleMs + 10u + 10u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Groups, TcpModelGroups,
+    ::testing::Values(ModelGroup{kModelTQR11, 205, 600}, ModelGroup{kModelTQR12, 235, 800},
+                      ModelGroup{kModelTQR19, 235, 270}, ModelGroup{kModelTQS22, 100, 270},
+                      ModelGroup{kModelTQR20, 225, 270}, ModelGroup{kModelTQR24, 225, 200},
+                      ModelGroup{kModelTQG36, 225, 800}, ModelGroup{kModelTQR01, 100, 800},
+                      ModelGroup{9999, 100, 800}));
+
 TEST_F(EngineTest, RefusedConnectionIsReportedWithAddressAndPort) {
   int port = 0;
   {
