@@ -29,19 +29,12 @@ SysResult<uint16_t> ReadIdFile(const std::string& device, const char* name) {
     posix::Close(fd.value());
     return SysResult<uint16_t>::Fail("read identifier", EINVAL);
   }
+  // A regular file (and a sysfs attribute) gives all it has up to the limit in one read.
   char text[kIdFileReadLimit];
-  size_t got = 0;
-  while (got < sizeof text) {
-    auto n = posix::Read(fd.value(), text + got, sizeof text - got);
-    if (!n) {
-      posix::Close(fd.value());
-      return SysResult<uint16_t>::Fail(n.call(), n.error());
-    }
-    if (n.value() == 0) break;
-    got += n.value();
-  }
+  auto got = posix::Read(fd.value(), text, sizeof text);
   posix::Close(fd.value());
-  auto id = ParseUsbIdText(std::string_view(text, got));
+  if (!got) return SysResult<uint16_t>::Fail(got.call(), got.error());
+  auto id = ParseUsbIdText(std::string_view(text, got.value()));
   if (!id) return SysResult<uint16_t>::Fail("read identifier", EINVAL);
   return SysResult<uint16_t>::Ok(*id);
 }
