@@ -6,7 +6,7 @@ JOBS       ?= 2
 CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
-.PHONY: all deps build check test test-asan test-tsan fuzz run bench format clean
+.PHONY: all deps build check test test-asan test-tsan fuzz run bench screenshots format clean
 
 all: build
 
@@ -59,6 +59,9 @@ run: build
 
 bench: build
 	@bash scripts/run-benchmarks.sh $(BUILD)
+
+screenshots: build
+	@BUILD=$(BUILD) bash scripts/make-screenshots.sh
 
 format:
 	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
