@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +34,17 @@ int RunQuiet(const std::vector<std::string>& args) {
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+// lpstat answers 0 even when no scheduler is there; a connection tells for sure.
+bool Listening(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  path.copy(address.sun_path, path.size());
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return ok;
 }
 }  // namespace
 
@@ -73,10 +86,7 @@ PrivateCupsServer::PrivateCupsServer() {
   posix_spawn_file_actions_destroy(&actions);
   // Ready once it listens on its socket.
   for (int i = 0; i < 500 && pid_ > 0; ++i) {
-    if (access(socket_.c_str(), F_OK) == 0 &&
-        RunQuiet({"/usr/bin/lpstat", "-h", socket_, "-r"}) == 0) {
-      return;
-    }
+    if (Listening(socket_)) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
