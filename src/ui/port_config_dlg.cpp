@@ -176,6 +176,7 @@ void CPortConfigDlg::FillComLists() {
 }
 
 void CPortConfigDlg::ShowPortControls() {
+  // Runs once, or twice when USB finds no printer and the dialog falls back to COM.
   for (;;) {
     const bool ethernet = portType == kPortEthernet;
     SetItemText(res::kPortLabel, ethernet ? "IP" : "Port");

