@@ -1,6 +1,7 @@
-// Points every port name at a path that does not exist and the USB roots at empty
-// directories before any test runs, so that no test reaches a real port of the machine by
-// accident. A test that wants a port sets its own variable.
+// Points every port name at a path that does not exist and the USB roots at an empty
+// directory before any test of any test program runs, so that no test reaches a real port
+// of the machine by accident (on the build machines the first serial port is the console).
+// A test that wants a port sets its own variable.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
