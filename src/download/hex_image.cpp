@@ -26,6 +26,28 @@ bool ForEachLine(std::string_view text, Visit visit) {
 // false answer.
 bool HexValue(std::string_view line, size_t at, size_t length, long long& value) {
   if (at + length > line.size()) return false;
+  // Plain hex digits, by far the common case, are read directly; anything else (blanks,
+  // signs, a "0x" prefix, stray characters) goes through the library conversion.
+  long long direct = 0;
+  size_t i = 0;
+  for (; i < length; ++i) {
+    const char c = line[at + i];
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else if (c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else {
+      break;
+    }
+    direct = direct * 16 + digit;
+  }
+  if (i == length) {
+    value = direct;
+    return true;
+  }
   const std::string digits(line.substr(at, length));
   value = std::strtoll(digits.c_str(), nullptr, 16);
   return true;

@@ -50,6 +50,13 @@ TEST(HexImage, SRecordsUseTheWidthOfTheFirstDataLine) {
   EXPECT_EQ(s3[0x21], 0x44);
 }
 
+TEST(HexImage, PairsThatAreNotPlainDigitsAreReadAsTheLibraryReadsThem) {
+  EXPECT_EQ(Image(":01000000 5EE\n")[0], 0x05);  // a leading blank is skipped
+  EXPECT_EQ(Image(":010000000xEE\n")[0], 0x00);  // "0x" alone is a zero
+  EXPECT_EQ(Image(":010000007zEE\n")[0], 0x07);  // reading stops at the first non-digit
+  EXPECT_EQ(Image(":01000000abEE\n")[0], 0xAB);  // lower-case digits
+}
+
 TEST(HexImage, ByteCountsOfEightyAndMorePlaceThatManyBytes) {
   auto area = Image(DataRecord(0x100, 0x90, 0x5A));
   EXPECT_EQ(area[0x100 + 0x8F], 0x5A);
