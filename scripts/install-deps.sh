@@ -9,6 +9,7 @@ packages=(
   clang-format clang libclang-rt-14-dev
   libcups2-dev cups-daemon cups-client
   qt6-base-dev libgl-dev fonts-liberation
+  python3 python3-pil
 )
 
 missing=()
