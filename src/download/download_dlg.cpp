@@ -58,6 +58,12 @@ void CDownloadDlg::SetHelpText(const char* text) {
 
 bool CDownloadDlg::OnInitDialog() {
   fw::Dialog::OnInitDialog();
+  const std::string aboutEntry = fw::LoadString(res::kAboutMenuString);
+  if (!aboutEntry.empty()) {
+    AppendSystemMenu(0, std::string());
+    AppendSystemMenu(kAboutCommand, aboutEntry);
+  }
+  SetIcon(res::kAppIcon);
   SetHelpText("HELP : Set Communication Configuration. ");
   EnableItem(res::kDownloadButton, false);
   EnableItem(res::kSelectButton, false);

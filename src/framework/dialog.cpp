@@ -262,6 +262,15 @@ void Dialog::SendSysCommand(unsigned command) {
   OnSysCommand(command);
 }
 
+void Dialog::AppendSystemMenu(unsigned command, std::string text) {
+  systemMenu_.push_back(MenuEntry{command, std::move(text)});
+}
+
+void Dialog::SetIcon(int imageId) {
+  iconId_ = imageId;
+  if (created_) CurrentBackend().WindowChanged(*this);
+}
+
 void Dialog::CreateWindowState(Size baseUnits) {
   auto toPixels = [&](const Rect& dlu) {
     return Rect{dlu.left * baseUnits.cx / 4, dlu.top * baseUnits.cy / 8,
@@ -280,6 +289,8 @@ void Dialog::CreateWindowState(Size baseUnits) {
   }
   windowRect_ = toPixels(Rect{0, 0, template_.width, template_.height});
   windowText_ = template_.caption;
+  systemMenu_.clear();
+  iconId_ = 0;
   topmost_ = false;
   minimized_ = false;
   created_ = true;

@@ -117,6 +117,17 @@ class Dialog {
   bool Minimized() const { return minimized_; }
   // Sends the system command as the window's menu or caption would.
   void SendSysCommand(unsigned command);
+  // Entries the window adds to its system menu (command 0 stands for a separator); the
+  // menu starts empty each time the window is created.
+  struct MenuEntry {
+    unsigned command = 0;
+    std::string text;
+  };
+  void AppendSystemMenu(unsigned command, std::string text);
+  const std::vector<MenuEntry>& SystemMenu() const { return systemMenu_; }
+  // The image resource shown as the window's icon (0: none).
+  void SetIcon(int imageId);
+  int Icon() const { return iconId_; }
 
   const DialogTemplate& Template() const { return template_; }
   std::vector<ControlState>& Controls() { return controls_; }
@@ -147,6 +158,8 @@ class Dialog {
   std::map<std::pair<int, Notify>, std::function<void()>> handlers_;
   std::map<int, OwnerDrawControl*> ownerDrawn_;
   std::string windowText_;
+  std::vector<MenuEntry> systemMenu_;
+  int iconId_ = 0;
   Rect windowRect_;
   bool topmost_ = false;
   bool minimized_ = false;

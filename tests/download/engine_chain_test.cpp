@@ -228,4 +228,25 @@ TEST_F(EngineTest, TwoModelsGetATextMessageAndTheEndStepRunsBehindIt) {
             0);
 }
 
+TEST_F(EngineTest, SystemMenuOpensTheAboutBox) {
+  auto dlg = Window(kModelTQR01, "LPT1", "");
+  backend.WhenOpened(res::kPrinterSelectDialog, [](fw::Dialog& d) { fw::SelectItem(d, 1018, 0); });
+  backend.WhenOpened(res::kAboutDialog, [](fw::Dialog& d) {
+    EXPECT_EQ(d.GetItemText(-1), "");  // the icon comes first
+    fw::PressKey(d, fw::kVkReturn);
+  });
+  backend.WhenOpened(res::kMainDialog, [&](fw::Dialog& d) {
+    ASSERT_EQ(d.SystemMenu().size(), 2u);
+    EXPECT_EQ(d.SystemMenu()[0].command, 0u);
+    EXPECT_EQ(d.SystemMenu()[1].command, 0x10u);
+    EXPECT_EQ(d.SystemMenu()[1].text, "&About VORTANE QLX Firmware Downloader...");
+    EXPECT_EQ(d.Icon(), res::kAppIcon);
+    d.SendSysCommand(0x10);
+    fw::Click(d, res::kExitButton);
+  });
+  EXPECT_EQ(dlg->DoModal(), fw::IDOK);
+  EXPECT_EQ(backend.OpenedTemplates(),
+            (std::vector<int>{res::kPrinterSelectDialog, res::kMainDialog, res::kAboutDialog}));
+}
+
 }  // namespace

@@ -1,9 +1,13 @@
 #include "framework/qt/dialog_window.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 
 #include "framework/dialog_colors.h"
@@ -100,6 +104,11 @@ void DialogWindow::SyncControl(int id) {
 
 void DialogWindow::SyncWindow() {
   setWindowTitle(QString::fromLocal8Bit(dialog_.WindowText().c_str()));
+  if (dialog_.Icon() != shownIcon_) {
+    shownIcon_ = dialog_.Icon();
+    const QImage* icon = backend_.Images().Find(shownIcon_);
+    setWindowIcon(icon ? QIcon(QPixmap::fromImage(*icon)) : QIcon());
+  }
   const Rect& r = dialog_.WindowRect();
   if (!(r == shownRect_)) {
     if (r.Width() != width() || r.Height() != height()) setFixedSize(r.Width(), r.Height());
@@ -153,6 +162,22 @@ void DialogWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
   const QPoint at = event->position().toPoint();
   Dispatch([&] { dialog_.DispatchLButtonDown(Point{at.x(), at.y()}); });
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+  if (dialog_.SystemMenu().empty()) return QDialog::contextMenuEvent(event);
+  QMenu menu(this);
+  for (const auto& entry : dialog_.SystemMenu()) {
+    if (entry.command == 0) {
+      menu.addSeparator();
+    } else {
+      menu.addAction(QString::fromLocal8Bit(entry.text.c_str()))->setData(entry.command);
+    }
+  }
+  const QAction* chosen = menu.exec(event->globalPos());
+  if (!chosen) return;
+  const unsigned command = chosen->data().toUInt();
+  Dispatch([&] { dialog_.SendSysCommand(command); });
 }
 
 void DialogWindow::closeEvent(QCloseEvent* event) {

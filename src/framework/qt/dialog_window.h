@@ -45,6 +45,8 @@ class DialogWindow final : public QDialog {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  // The window has no caption: its system menu opens on a right click on the face.
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   // Escape and the window system's close go to the dialog, never straight to QDialog.
   void reject() override {}
@@ -59,6 +61,7 @@ class DialogWindow final : public QDialog {
   QRegion pending_;
   Rect shownRect_;
   bool shownTopmost_ = false;
+  int shownIcon_ = 0;
   bool closing_ = false;
   int layoutChanges_ = 0;
 };
