@@ -54,7 +54,9 @@ fuzz: deps
 
 check: test test-asan test-tsan fuzz
 
-run: build
+# Only the program and the simulator: a first `make run` need not wait for the tests.
+run: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j$(JOBS) --target vrtqlx qlx-printer-sim
 	@bash scripts/run-demo.sh $(ARGS)
 
 bench: build

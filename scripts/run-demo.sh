@@ -5,7 +5,8 @@
 # printed. Arguments, when given, are passed to the program instead.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD:-$top/build}
+build=${BUILD:-build}
+case "$build" in /*) ;; *) build=$top/$build ;; esac
 program=$build/vrtqlx
 sim=$build/qlx-printer-sim
 
@@ -39,7 +40,7 @@ if { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; } && [ -z "${QLX_DE
   echo "sample image: $sample"
   (cd "$work" && "$program") || true
   kill "$sim_pid" 2>/dev/null || true
-  read -r summary <&3 || true
+  read -r -t 10 summary <&3 || true
   echo "simulator: ${summary:-no transfer}"
   exit 0
 fi
@@ -52,7 +53,9 @@ set +e
 (cd "$work" && "$program" -s -p NET 127.0.0.1 -tcpport "$port" -m TQR-23 -f "$(basename "$sample")")
 code=$?
 set -e
-read -r summary <&3 || true
+# A download that never connected leaves the simulator waiting: stop it.
+[ "$code" -eq 0 ] || kill "$sim_pid" 2>/dev/null || true
+read -r -t 30 summary <&3 || true
 wait "$sim_pid" 2>/dev/null || true
 sim_pid=
 echo "simulator: $summary"
