@@ -11,25 +11,9 @@
 #include <thread>
 
 #include "ports/serial_port.h"
+#include "support/pty_pair.h"
 
 namespace {
-
-// A pseudo-terminal pair: the master descriptor and the slave's path.
-struct Pty {
-  int master = -1;
-  std::string slavePath;
-  Pty() {
-    master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    char name[256] = {};
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
-        ptsname_r(master, name, sizeof name) != 0) {
-      std::perror("pseudo-terminal");
-      std::exit(1);
-    }
-    slavePath = name;
-  }
-  ~Pty() { close(master); }
-};
 
 double ProcessCpuSeconds() {
   rusage usage{};
@@ -42,8 +26,12 @@ double ProcessCpuSeconds() {
 
 int main(int argc, char** argv) {
   const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
-  Pty pty;
-  setenv("QLX_COM1", (pty.slavePath + ",nomodem").c_str(), 1);
+  testsupport::PtyPair pty;
+  if (!pty.ok()) {
+    std::perror("pseudo-terminal");
+    return 1;
+  }
+  setenv("QLX_COM1", (pty.SlavePath() + ",nomodem").c_str(), 1);
   CSerialPort port;
   PortSettings settings;
   settings.portName = "COM1";
@@ -51,7 +39,7 @@ int main(int argc, char** argv) {
   settings.dataBits = 8;
   settings.rxBufferSize = 8192;
   if (!port.Configure(settings) || !port.Open(0)) {
-    std::fprintf(stderr, "cannot open the serial port over %s\n", pty.slavePath.c_str());
+    std::fprintf(stderr, "cannot open the serial port over %s\n", pty.SlavePath().c_str());
     return 1;
   }
   const double cpuBefore = ProcessCpuSeconds();

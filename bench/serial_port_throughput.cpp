@@ -13,25 +13,9 @@
 #include <vector>
 
 #include "ports/serial_port.h"
+#include "support/pty_pair.h"
 
 namespace {
-
-// A pseudo-terminal pair: the master descriptor and the slave's path.
-struct Pty {
-  int master = -1;
-  std::string slavePath;
-  Pty() {
-    master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    char name[256] = {};
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
-        ptsname_r(master, name, sizeof name) != 0) {
-      std::perror("pseudo-terminal");
-      std::exit(1);
-    }
-    slavePath = name;
-  }
-  ~Pty() { close(master); }
-};
 
 constexpr size_t kImageBytes = 16u << 20;
 constexpr size_t kBlockBytes = 4096;
@@ -49,13 +33,13 @@ void Drain(int master, size_t total) {
   }
 }
 
-double PlainLoopSeconds(Pty& pty, const std::vector<uint8_t>& image) {
-  int fd = open(pty.slavePath.c_str(), O_RDWR | O_NOCTTY);
+double PlainLoopSeconds(testsupport::PtyPair& pty, const std::vector<uint8_t>& image) {
+  int fd = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
   termios mode{};  // raw, as the serial port sets its line
   tcgetattr(fd, &mode);
   cfmakeraw(&mode);
   tcsetattr(fd, TCSANOW, &mode);
-  std::thread drain([&] { Drain(pty.master, image.size()); });
+  std::thread drain([&] { Drain(pty.MasterFd(), image.size()); });
   const auto start = std::chrono::steady_clock::now();
   for (size_t offset = 0; offset < image.size(); offset += kBlockBytes) {
     size_t sent = 0;
@@ -72,8 +56,12 @@ double PlainLoopSeconds(Pty& pty, const std::vector<uint8_t>& image) {
 }
 
 double SerialPortSeconds(const std::vector<uint8_t>& image) {
-  Pty pty;
-  setenv("QLX_COM1", (pty.slavePath + ",nomodem").c_str(), 1);
+  testsupport::PtyPair pty;
+  if (!pty.ok()) {
+    std::perror("pseudo-terminal");
+    std::exit(1);
+  }
+  setenv("QLX_COM1", (pty.SlavePath() + ",nomodem").c_str(), 1);
   CSerialPort port;
   PortSettings settings;
   settings.portName = "COM1";
@@ -81,10 +69,10 @@ double SerialPortSeconds(const std::vector<uint8_t>& image) {
   settings.dataBits = 8;
   settings.rxBufferSize = 8192;
   if (!port.Configure(settings) || !port.Open(0)) {
-    std::fprintf(stderr, "cannot open the serial port over %s\n", pty.slavePath.c_str());
+    std::fprintf(stderr, "cannot open the serial port over %s\n", pty.SlavePath().c_str());
     std::exit(1);
   }
-  std::thread drain([&] { Drain(pty.master, image.size()); });
+  std::thread drain([&] { Drain(pty.MasterFd(), image.size()); });
   const auto start = std::chrono::steady_clock::now();
   for (size_t offset = 0; offset < image.size(); offset += kBlockBytes) {
     port.Write(image.data() + offset, kBlockBytes);
@@ -97,7 +85,11 @@ double SerialPortSeconds(const std::vector<uint8_t>& image) {
 }
 
 double PlainSeconds(const std::vector<uint8_t>& image) {
-  Pty pty;
+  testsupport::PtyPair pty;
+  if (!pty.ok()) {
+    std::perror("pseudo-terminal");
+    std::exit(1);
+  }
   return PlainLoopSeconds(pty, image);
 }
 
