@@ -42,12 +42,14 @@ void CDownloadDlg::RedirectSpoolerPrinters(const std::string& portName,
     if (!goOn) continue;
     auto current = spool.GetQueue(queue.name);
     if (!current) continue;
+    std::optional<bool> accepting;
     if (IsUsbQueue(current.value()) && !modelName.empty()) {
+      // While moved for a model, the queue refuses jobs; its old state is kept.
       record.hasSavedAttributes = true;
       record.savedAttributes = current.value().acceptingJobs ? 1u : 0u;
-      if (!spool.SetAcceptingJobs(queue.name, false)) goOn = false;
+      accepting = false;
     }
-    if (goOn && !spool.SetDeviceUri(queue.name, platform::kParkedDeviceUri)) goOn = false;
+    if (!spool.MoveQueue(queue.name, platform::kParkedDeviceUri, accepting)) goOn = false;
   }
 }
 
@@ -58,13 +60,9 @@ void CDownloadDlg::RestoreSpoolerPrinters() {
   for (const auto& [name, record] : savedPrinterPorts) {
     if (!goOn) continue;
     if (!spool.GetQueue(name)) continue;
-    if (!spool.SetDeviceUri(name, record->previousPort)) {
-      goOn = false;
-      continue;
-    }
-    if (record->hasSavedAttributes && !spool.SetAcceptingJobs(name, record->savedAttributes != 0)) {
-      goOn = false;
-    }
+    std::optional<bool> accepting;
+    if (record->hasSavedAttributes) accepting = record->savedAttributes != 0;
+    if (!spool.MoveQueue(name, record->previousPort, accepting)) goOn = false;
   }
   savedPrinterPorts.clear();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,10 @@ class Spooler {
   // Every local queue; none when no spooler can be reached.
   virtual std::vector<SpoolerQueue> ListQueues() = 0;
   virtual SysResult<SpoolerQueue> GetQueue(const std::string& name) = 0;
-  virtual SysStatus SetDeviceUri(const std::string& name, const std::string& deviceUri) = 0;
-  virtual SysStatus SetAcceptingJobs(const std::string& name, bool accepting) = 0;
+  // Points the queue at `deviceUri` and, when `acceptingJobs` is given, lets it take jobs or
+  // refuse them, in one change of the queue.
+  virtual SysStatus MoveQueue(const std::string& name, const std::string& deviceUri,
+                              std::optional<bool> acceptingJobs) = 0;
 };
 
 // The device a queue is parked on while a download uses its port.

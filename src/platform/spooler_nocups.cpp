@@ -11,10 +11,7 @@ class AbsentSpooler final : public Spooler {
   SysResult<SpoolerQueue> GetQueue(const std::string&) override {
     return SysResult<SpoolerQueue>::Fail("spooler", ENOSYS);
   }
-  SysStatus SetDeviceUri(const std::string&, const std::string&) override {
-    return SysStatus::Fail("spooler", ENOSYS);
-  }
-  SysStatus SetAcceptingJobs(const std::string&, bool) override {
+  SysStatus MoveQueue(const std::string&, const std::string&, std::optional<bool>) override {
     return SysStatus::Fail("spooler", ENOSYS);
   }
 };

@@ -27,16 +27,14 @@ class FakeSpooler final : public platform::Spooler {
     if (it == queues.end()) return platform::SysResult<platform::SpoolerQueue>::Fail("get", ENOENT);
     return platform::SysResult<platform::SpoolerQueue>::Ok(it->second);
   }
-  platform::SysStatus SetDeviceUri(const std::string& name, const std::string& uri) override {
-    if (refuseChange.count(name) || !queues.count(name))
+  platform::SysStatus MoveQueue(const std::string& name, const std::string& uri,
+                                std::optional<bool> accepting) override {
+    if (refuseChange.count(name) || !queues.count(name)) {
       return platform::SysStatus::Fail("set", EPERM);
+    }
     ++changes;
     queues[name].deviceUri = uri;
-    return platform::OkStatus();
-  }
-  platform::SysStatus SetAcceptingJobs(const std::string& name, bool accepting) override {
-    if (refuseChange.count(name)) return platform::SysStatus::Fail("set", EPERM);
-    queues[name].acceptingJobs = accepting;
+    if (accepting) queues[name].acceptingJobs = *accepting;
     return platform::OkStatus();
   }
 };
