@@ -28,40 +28,14 @@ int CFirmwareApp::ParseCommandLine() {
     } else if (option == "-p") {
       if (!hasValue) return -1;
       const std::string value = ToUpperAscii(args[i + 1]);
-      switch (ClassifyPortValue(value)) {
-        case PortKind::kCom:
-          port.portName = SerialPortName(value);
-          port.baudRate = 115200;
-          flags.portResolved = 1;
-          flags.kindCom = 1;
-          notice("Select COM");
-          i += 2;
-          break;
-        case PortKind::kLpt:
-          port.portName = value;
-          flags.portResolved = 1;
-          flags.kindLpt = 1;
-          notice("Select LPT");
-          i += 2;
-          break;
-        case PortKind::kUsb:
-          flags.portResolved = 0;
-          flags.kindUsb = 1;
-          notice("Select USB");
-          i += 2;
-          break;
-        case PortKind::kNet:
-          if (i + 2 >= args.size()) return -1;
-          port.portName = args[i + 2];
-          port.baudRate = 9100;
-          flags.portResolved = 1;
-          flags.kindNet = 1;
-          notice("Select NET");
-          i += 3;
-          break;
-        case PortKind::kNone:
-          return -1;
-      }
+      const PortKind kind = ClassifyPortValue(value);
+      if (kind == PortKind::kNone) return -1;
+      // "NET" takes the printer's address as one more argument.
+      const bool net = kind == PortKind::kNet;
+      if (net && i + 2 >= args.size()) return -1;
+      const std::string address = net ? args[i + 2] : std::string();
+      notice((std::string("Select ") + SelectPort(kind, value, address, port, flags)).c_str());
+      i += net ? 3 : 2;
     } else if (option == "-b") {
       if (!hasValue || flags.kindCom == 0) return -1;
       port.baudRate = LeadingDecimal(args[i + 1]);

@@ -26,6 +26,35 @@ std::string SerialPortName(const std::string& value) {
   return value;
 }
 
+const char* SelectPort(PortKind kind, const std::string& value, const std::string& address,
+                       PortSettings& port, RunFlags& flags) {
+  switch (kind) {
+    case PortKind::kCom:
+      port.portName = SerialPortName(value);
+      port.baudRate = 115200;
+      flags.portResolved = 1;
+      flags.kindCom = 1;
+      return "COM";
+    case PortKind::kLpt:
+      port.portName = value;
+      flags.portResolved = 1;
+      flags.kindLpt = 1;
+      return "LPT";
+    case PortKind::kUsb:
+      flags.portResolved = 0;
+      flags.kindUsb = 1;
+      return "USB";
+    case PortKind::kNet:
+    case PortKind::kNone:
+      break;
+  }
+  port.portName = address;
+  port.baudRate = 9100;
+  flags.portResolved = 1;
+  flags.kindNet = 1;
+  return "NET";
+}
+
 std::string ToUpperAscii(std::string text) {
   for (char& c : text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);

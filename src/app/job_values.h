@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/run_flags.h"
+#include "ports/port_settings.h"
+
 // Text rules that the command line and the settings file share.
 
 enum class PortKind { kCom, kLpt, kUsb, kNet, kNone };
@@ -15,6 +18,13 @@ PortKind ClassifyPortValue(std::string_view value);
 // The name a serial port is opened by: "COM1" to "COM9" and names already beginning with
 // "\\.\" stay as they are; longer "COM…" names get "\\.\" in front ("COM12" -> "\\.\COM12").
 std::string SerialPortName(const std::string& value);
+
+// Writes what a port value settles into the job: the port name (the serial name, the
+// parallel value or, for Ethernet, `address`), the default baud rate or TCP port, and the
+// kind flags; a USB job's port stays unresolved until its printer is found. Answers the
+// kind's name for the notice ("COM", "LPT", "USB", "NET"). `kind` is not kNone.
+const char* SelectPort(PortKind kind, const std::string& value, const std::string& address,
+                       PortSettings& port, RunFlags& flags);
 
 std::string ToUpperAscii(std::string text);
 

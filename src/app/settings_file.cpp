@@ -23,38 +23,15 @@ int CFirmwareApp::LoadSettingsFile(const std::string& path) {
   };
 
   const std::string portType = ToUpperAscii(ini.GetString(kSection, "PORTTYPE", ""));
-  switch (ClassifyPortValue(portType)) {
-    case PortKind::kCom:
-      port.portName = SerialPortName(portType);
-      port.baudRate = 115200;
-      flags.portResolved = 1;
-      flags.kindCom = 1;
-      notice("Select COM in INI");
-      break;
-    case PortKind::kLpt:
-      port.portName = portType;
-      flags.portResolved = 1;
-      flags.kindLpt = 1;
-      notice("Select LPT in INI");
-      break;
-    case PortKind::kUsb:
-      flags.portResolved = 0;
-      flags.kindUsb = 1;
-      notice("Select USB in INI");
-      break;
-    case PortKind::kNet: {
-      const std::string address = ini.GetString(kSection, "IP", "");
-      if (address.empty()) return -1;
-      port.portName = address;
-      port.baudRate = 9100;
-      flags.portResolved = 1;
-      flags.kindNet = 1;
-      notice("Select NET in INI");
-      break;
-    }
-    case PortKind::kNone:
-      return -1;
+  const PortKind kind = ClassifyPortValue(portType);
+  if (kind == PortKind::kNone) return -1;
+  std::string address;
+  if (kind == PortKind::kNet) {
+    address = ini.GetString(kSection, "IP", "");
+    if (address.empty()) return -1;
   }
+  notice((std::string("Select ") + SelectPort(kind, portType, address, port, flags) + " in INI")
+             .c_str());
 
   // The file's own keys decide: the defaults above do not survive a missing key.
   if (flags.portResolved == 1) {
