@@ -11,50 +11,22 @@
 #include <thread>
 
 #include "platform/usb_device_node.h"
+#include "ports/link_settings.h"
 #include "ports/port_io.h"
 #include "support/pty_pair.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-PortSettings SerialSettings(const std::string& name) {
-  PortSettings settings;
-  settings.portName = name;
-  settings.baudRate = 115200;
-  settings.dataBits = 8;
-  settings.timeouts = {10, 10, 10, 0, 0};
-  settings.rxBufferSize = 8192;
-  return settings;
-}
-
-// Sets one environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 TEST(SerialOverPty, MebibyteArrivesCompleteAndInOrder) {
   testsupport::PtyPair pty;
   ASSERT_TRUE(pty.ok());
-  ScopedEnv env("QLX_COM15", pty.SlavePath() + ",nomodem");
+  testsupport::ScopedEnv env("QLX_COM15", pty.SlavePath() + ",nomodem");
   CPortIO io;
-  ASSERT_EQ(io.Configure(SerialSettings("\\\\.\\COM15")), 1);
+  ASSERT_EQ(io.Configure(portstest::LinkSettings("\\\\.\\COM15")), 1);
   ASSERT_EQ(io.Open(0), 1);
   std::vector<uint8_t> image(1 << 20);
   uint32_t seed = 12345;
@@ -78,13 +50,13 @@ TEST(SerialOverPty, MebibyteArrivesCompleteAndInOrder) {
 TEST(SerialOverPty, ReaderDeliversRepliesAndLineIsExclusive) {
   testsupport::PtyPair pty;
   ASSERT_TRUE(pty.ok());
-  ScopedEnv env("QLX_COM3", pty.SlavePath() + ",nomodem");
+  testsupport::ScopedEnv env("QLX_COM3", pty.SlavePath() + ",nomodem");
   CPortIO io;
-  ASSERT_EQ(io.Configure(SerialSettings("COM3")), 1);
+  ASSERT_EQ(io.Configure(portstest::LinkSettings("COM3")), 1);
   ASSERT_EQ(io.Open(0), 1);
 
   CPortIO second;
-  ASSERT_EQ(second.Configure(SerialSettings("COM3")), 1);
+  ASSERT_EQ(second.Configure(portstest::LinkSettings("COM3")), 1);
   EXPECT_EQ(second.Open(0), 0);
 
   const uint8_t reply[] = {'=', '1', '.', '3', '5', 0};
@@ -98,12 +70,12 @@ TEST(SerialOverPty, ReaderDeliversRepliesAndLineIsExclusive) {
 TEST(SerialOverPty, LineWithoutModemStatusIsRefusedUnlessMarked) {
   testsupport::PtyPair pty;
   ASSERT_TRUE(pty.ok());
-  ScopedEnv env("QLX_COM4", pty.SlavePath());
+  testsupport::ScopedEnv env("QLX_COM4", pty.SlavePath());
   CPortIO io;
-  ASSERT_EQ(io.Configure(SerialSettings("COM4")), 1);
+  ASSERT_EQ(io.Configure(portstest::LinkSettings("COM4")), 1);
   EXPECT_EQ(io.Open(0), 0);  // a pseudo-terminal has no DSR to read
   // Released: the marked line opens at once afterwards.
-  ScopedEnv marked("QLX_COM4", pty.SlavePath() + ",nomodem");
+  testsupport::ScopedEnv marked("QLX_COM4", pty.SlavePath() + ",nomodem");
   EXPECT_EQ(io.Open(0), 1);
   io.Close();
 }
@@ -111,10 +83,10 @@ TEST(SerialOverPty, LineWithoutModemStatusIsRefusedUnlessMarked) {
 TEST(SerialOverPty, UnusualRatesAndFramesAreSet) {
   testsupport::PtyPair pty;
   ASSERT_TRUE(pty.ok());
-  ScopedEnv env("QLX_COM5", pty.SlavePath() + ",nomodem");
+  testsupport::ScopedEnv env("QLX_COM5", pty.SlavePath() + ",nomodem");
   for (int rate : {2400, 115200, 250000}) {
     CSerialPort port;
-    PortSettings settings = SerialSettings("COM5");
+    PortSettings settings = portstest::LinkSettings("COM5");
     settings.baudRate = rate;
     settings.dataBits = 7;
     settings.parity = 1;
@@ -124,7 +96,7 @@ TEST(SerialOverPty, UnusualRatesAndFramesAreSet) {
     port.Close();
   }
   CSerialPort port;
-  PortSettings settings = SerialSettings("COM5");
+  PortSettings settings = portstest::LinkSettings("COM5");
   settings.stopBits = 1;  // one and a half: not available here
   ASSERT_EQ(port.Configure(settings), 1);
   EXPECT_EQ(port.Open(0), 0);
@@ -136,12 +108,12 @@ TEST(ParallelOverFifo, WritesReachTheNode) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
-  ScopedEnv env("QLX_LPT1", fifo);
+  testsupport::ScopedEnv env("QLX_LPT1", fifo);
   CPortIO io;
-  ASSERT_EQ(io.Configure(SerialSettings("LPT1")), 1);
+  ASSERT_EQ(io.Configure(portstest::LinkSettings("LPT1")), 1);
   ASSERT_EQ(io.Open(0), 1);
   CPortIO second;
-  ASSERT_EQ(second.Configure(SerialSettings("LPT1")), 1);
+  ASSERT_EQ(second.Configure(portstest::LinkSettings("LPT1")), 1);
   EXPECT_EQ(second.Open(0), 0);  // not shared
   const uint8_t data[] = "firmware";
   EXPECT_EQ(io.Write(data, 8), 8);
@@ -183,16 +155,16 @@ TEST_F(UsbTree, ResolverFindsTheUsblpNode) {
 }
 
 TEST_F(UsbTree, PortOpensThroughTheInterfacePath) {
-  ScopedEnv sysfsRoot("QLX_SYSFS_ROOT", sysfs.path());
-  ScopedEnv devRoot("QLX_DEV_ROOT", dev.path());
+  testsupport::ScopedEnv sysfsRoot("QLX_SYSFS_ROOT", sysfs.path());
+  testsupport::ScopedEnv devRoot("QLX_DEV_ROOT", dev.path());
   int reader = open(dev.Join("usb/lp3").c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
   CPortIO io;
-  ASSERT_EQ(io.Configure(SerialSettings(path)), 1);
+  ASSERT_EQ(io.Configure(portstest::LinkSettings(path)), 1);
   ASSERT_EQ(io.PortKind, kPortKindUsb);
   ASSERT_EQ(io.Open(0), 1);
   CUsbPort probe;
-  ASSERT_EQ(probe.Configure(SerialSettings(path)), 1);
+  ASSERT_EQ(probe.Configure(portstest::LinkSettings(path)), 1);
   EXPECT_EQ(probe.Open(0), 0);  // held by the download
   std::vector<uint8_t> data(10000, 0x42);
   std::vector<uint8_t> got;

@@ -12,8 +12,10 @@
 #include <sstream>
 #include <thread>
 
+#include "ports/link_settings.h"
 #include "ports/port_io.h"
 #include "support/child_process.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -30,29 +32,6 @@ std::vector<uint8_t> Pattern(size_t length) {
   for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>((i * 31) ^ (i >> 8));
   return bytes;
 }
-
-PortSettings Named(const std::string& name) {
-  PortSettings settings;
-  settings.portName = name;
-  settings.baudRate = 115200;
-  settings.dataBits = 8;
-  settings.timeouts = {10, 10, 10, 0, 0};
-  settings.rxBufferSize = 8192;
-  return settings;
-}
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 class PrinterSim : public ::testing::Test {
  protected:
@@ -101,9 +80,9 @@ TEST_F(PrinterSim, TcpStoresTheStreamAndSumsItUp) {
 
 TEST_F(PrinterSim, SerialAnswersQueriesAndKeepsEverything) {
   const std::string device = Start({"serial", "--version", "1.40", "--fpga", "8"});
-  ScopedEnv env("QLX_COM7", device + ",nomodem");
+  testsupport::ScopedEnv env("QLX_COM7", device + ",nomodem");
   CPortIO io;
-  ASSERT_EQ(io.Configure(Named("COM7")), 1);
+  ASSERT_EQ(io.Configure(portstest::LinkSettings("COM7")), 1);
   ASSERT_EQ(io.Open(0), 1);
   const uint8_t versionQuery[] = {0x1D, 0x49, 0x41};
   ASSERT_EQ(io.Write(versionQuery, 3), 3);
@@ -125,9 +104,9 @@ TEST_F(PrinterSim, SerialAnswersQueriesAndKeepsEverything) {
 
 TEST_F(PrinterSim, SilentSerialAnswersNothing) {
   const std::string device = Start({"serial", "--silent"});
-  ScopedEnv env("QLX_COM8", device + ",nomodem");
+  testsupport::ScopedEnv env("QLX_COM8", device + ",nomodem");
   CPortIO io;
-  ASSERT_EQ(io.Configure(Named("COM8")), 1);
+  ASSERT_EQ(io.Configure(portstest::LinkSettings("COM8")), 1);
   ASSERT_EQ(io.Open(0), 1);
   const uint8_t versionQuery[] = {0x1D, 0x49, 0x41};
   ASSERT_EQ(io.Write(versionQuery, 3), 3);
@@ -140,7 +119,7 @@ TEST_F(PrinterSim, SilentSerialAnswersNothing) {
 TEST_F(PrinterSim, NodeAsPtyServesAUsbPort) {
   const std::string device = Start({"node", "--version", "2.01"});
   CPortIO io;
-  ASSERT_EQ(io.Configure(Named(device)), 1);
+  ASSERT_EQ(io.Configure(portstest::LinkSettings(device)), 1);
   ASSERT_EQ(io.PortKind, kPortKindUsb);
   ASSERT_EQ(io.Open(0), 1);
   const uint8_t versionQuery[] = {0x1D, 0x49, 0x41};
@@ -161,11 +140,11 @@ TEST_F(PrinterSim, NodeAsFifoBehindAFakeSysfsTree) {
   fs::create_directories(dev.Join("usb"));
   const std::string node = Start({"node", "--path", dev.Join("usb/lp0")});
   EXPECT_EQ(node, dev.Join("usb/lp0"));
-  ScopedEnv sysfsRoot("QLX_SYSFS_ROOT", sysfs.path());
-  ScopedEnv devRoot("QLX_DEV_ROOT", dev.path());
+  testsupport::ScopedEnv sysfsRoot("QLX_SYSFS_ROOT", sysfs.path());
+  testsupport::ScopedEnv devRoot("QLX_DEV_ROOT", dev.path());
   CPortIO io;
-  ASSERT_EQ(io.Configure(
-                Named("\\\\?\\usb#vid_7a3c&pid_0101#2-1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")),
+  ASSERT_EQ(io.Configure(portstest::LinkSettings(
+                "\\\\?\\usb#vid_7a3c&pid_0101#2-1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")),
             1);
   ASSERT_EQ(io.Open(0), 1);
   const auto image = Pattern(50000);
