@@ -8,30 +8,11 @@
 #include "framework/headless/operator_actions.h"
 #include "framework/message_box.h"
 #include "platform/clock.h"
+#include "support/tick_dialog.h"
 
 namespace {
 
-fw::DialogTemplate SmallTemplate(int id) {
-  fw::DialogTemplate t;
-  t.id = id;
-  t.width = 100;
-  t.height = 50;
-  t.fontName = "Arial";
-  t.controls = {fw::Control(1, fw::ControlClass::PushButton, "OK", 5, 5, 40, 14)};
-  return t;
-}
-
-// A dialog that logs each timer tick with the virtual time it fired at.
-class TickDialog : public fw::Dialog {
- public:
-  explicit TickDialog(int id = 500) : fw::Dialog(SmallTemplate(id)) {}
-  std::vector<std::pair<int, uint64_t>> ticks;
-  std::function<void(int)> onTimer;
-  void OnTimer(int id) override {
-    ticks.emplace_back(id, platform::CurrentClock().NowMs());
-    if (onTimer) onTimer(id);
-  }
-};
+using testsupport::TickDialog;
 
 class HeadlessLoop : public ::testing::Test {
  protected:

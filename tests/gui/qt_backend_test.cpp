@@ -6,27 +6,11 @@
 #include "framework/message_box.h"
 #include "framework/qt/file_filter.h"
 #include "gui_fixture.h"
+#include "support/tick_dialog.h"
 
 namespace {
 
-fw::DialogTemplate SmallTemplate(int id) {
-  fw::DialogTemplate t;
-  t.id = id;
-  t.width = 100;
-  t.height = 50;
-  t.fontName = "Arial";
-  t.controls = {fw::Control(1, fw::ControlClass::PushButton, "OK", 5, 5, 40, 14)};
-  return t;
-}
-
-class TimerDialog : public fw::Dialog {
- public:
-  explicit TimerDialog(int id = 500) : fw::Dialog(SmallTemplate(id)) {}
-  std::function<void(int)> onTimer;
-  void OnTimer(int id) override {
-    if (onTimer) onTimer(id);
-  }
-};
+using TimerDialog = testsupport::TickDialog;
 
 using QtBackendGui = GuiTest;
 
