@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "fake_platform.h"
+#include "ports/link_settings.h"
 #include "ports/parallel_port.h"
 #include "ports/usb_port.h"
 
@@ -13,27 +14,19 @@ namespace {
 using portstest::FakeBackends;
 using portstest::FakeLineState;
 
-PortSettings Named(const std::string& name) {
-  PortSettings settings;
-  settings.portName = name;
-  settings.timeouts = {10, 10, 10, 0, 0};
-  settings.rxBufferSize = 8192;
-  return settings;
-}
-
 TEST(ParallelPort, ConfigureWantsAnLptName) {
   CParallelPort port(FakeBackends(std::make_shared<FakeLineState>()));
-  EXPECT_EQ(port.Configure(Named("LPT1")), 1);
-  EXPECT_EQ(port.Configure(Named("LPT")), 1);
-  EXPECT_EQ(port.Configure(Named("lpt1")), 0);
-  EXPECT_EQ(port.Configure(Named("")), 0);
-  EXPECT_EQ(port.Configure(Named("COM1")), 0);
+  EXPECT_EQ(port.Configure(portstest::LinkSettings("LPT1")), 1);
+  EXPECT_EQ(port.Configure(portstest::LinkSettings("LPT")), 1);
+  EXPECT_EQ(port.Configure(portstest::LinkSettings("lpt1")), 0);
+  EXPECT_EQ(port.Configure(portstest::LinkSettings("")), 0);
+  EXPECT_EQ(port.Configure(portstest::LinkSettings("COM1")), 0);
 }
 
 TEST(ParallelPort, OpenTwiceOpensTheDeviceOnce) {
   auto state = std::make_shared<FakeLineState>();
   CParallelPort port(FakeBackends(state));
-  ASSERT_EQ(port.Configure(Named("LPT2")), 1);
+  ASSERT_EQ(port.Configure(portstest::LinkSettings("LPT2")), 1);
   EXPECT_EQ(port.Open(0), 1);
   EXPECT_EQ(port.Open(0), 1);
   EXPECT_EQ(state->openCount, 1);
@@ -50,7 +43,7 @@ TEST(ParallelPort, OpenTwiceOpensTheDeviceOnce) {
 TEST(ParallelPort, Win9xFamilyGetsLongerReadTimeouts) {
   auto state = std::make_shared<FakeLineState>();
   CParallelPort port(FakeBackends(state, {}, /*win9x=*/true));
-  ASSERT_EQ(port.Configure(Named("LPT1")), 1);
+  ASSERT_EQ(port.Configure(portstest::LinkSettings("LPT1")), 1);
   ASSERT_EQ(port.Open(0), 1);
   EXPECT_EQ(port.Timeouts(), (std::array<uint32_t, 5>{100, 100, 100, 0, 0}));
   port.Close();
@@ -59,7 +52,7 @@ TEST(ParallelPort, Win9xFamilyGetsLongerReadTimeouts) {
 TEST(ParallelPort, ReadUsesThePortTimeoutsNotWaitMs) {
   auto state = std::make_shared<FakeLineState>();
   CParallelPort port(FakeBackends(state));
-  ASSERT_EQ(port.Configure(Named("LPT1")), 1);
+  ASSERT_EQ(port.Configure(portstest::LinkSettings("LPT1")), 1);
   ASSERT_EQ(port.Open(0), 1);
   state->Deliver({1, 2, 3});
   uint8_t out[8] = {};
@@ -87,7 +80,7 @@ TEST(UsbPort, WritesInPiecesOf4096) {
   for (const auto& c : cases) {
     auto state = std::make_shared<FakeLineState>();
     CUsbPort port(FakeBackends(state));
-    ASSERT_EQ(port.Configure(Named("\\\\?\\usb#vid_7a3c&pid_0105#1-2#{x}")), 1);
+    ASSERT_EQ(port.Configure(portstest::LinkSettings("\\\\?\\usb#vid_7a3c&pid_0105#1-2#{x}")), 1);
     ASSERT_EQ(port.Open(0), 1);
     std::vector<uint8_t> data(c.length);
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 13);
@@ -101,7 +94,7 @@ TEST(UsbPort, WritesInPiecesOf4096) {
 TEST(UsbPort, FailedPieceFailsTheWrite) {
   auto state = std::make_shared<FakeLineState>();
   CUsbPort port(FakeBackends(state));
-  ASSERT_EQ(port.Configure(Named("dev")), 1);
+  ASSERT_EQ(port.Configure(portstest::LinkSettings("dev")), 1);
   ASSERT_EQ(port.Open(0), 1);
   state->failWrites = true;
   state->writeScript = {1};  // the first piece goes out, the second fails
@@ -114,8 +107,8 @@ TEST(UsbPort, FailedPieceFailsTheWrite) {
 TEST(UsbPort, OpenResolvesOnceAndStartsNoReaderUnlessAsked) {
   auto state = std::make_shared<FakeLineState>();
   CUsbPort port(FakeBackends(state));
-  EXPECT_EQ(port.Configure(Named("")), 0);
-  ASSERT_EQ(port.Configure(Named("printer")), 1);
+  EXPECT_EQ(port.Configure(portstest::LinkSettings("")), 0);
+  ASSERT_EQ(port.Configure(portstest::LinkSettings("printer")), 1);
   ASSERT_EQ(port.Open(0), 1);
   EXPECT_EQ(state->openedPath, "/fake/printer");
   EXPECT_FALSE(port.ReaderRunning());
@@ -125,14 +118,14 @@ TEST(UsbPort, OpenResolvesOnceAndStartsNoReaderUnlessAsked) {
   port.Close();
 
   CUsbPort missing(FakeBackends(state));
-  ASSERT_EQ(missing.Configure(Named("missing")), 1);
+  ASSERT_EQ(missing.Configure(portstest::LinkSettings("missing")), 1);
   EXPECT_EQ(missing.Open(0), 0);
 }
 
 TEST(UsbPort, ReaderFillsItsBufferWhenStarted) {
   auto state = std::make_shared<FakeLineState>();
   CUsbPort port(FakeBackends(state));
-  ASSERT_EQ(port.Configure(Named("printer")), 1);
+  ASSERT_EQ(port.Configure(portstest::LinkSettings("printer")), 1);
   ASSERT_EQ(port.Open(1), 1);
   EXPECT_TRUE(port.ReaderRunning());
   state->Deliver(std::vector<uint8_t>(250, 0x55));
@@ -148,7 +141,7 @@ TEST(UsbPort, ReaderFillsItsBufferWhenStarted) {
 TEST(UsbPort, ReadGoesToTheDeviceWithABoundedWait) {
   auto state = std::make_shared<FakeLineState>();
   CUsbPort port(FakeBackends(state));
-  ASSERT_EQ(port.Configure(Named("printer")), 1);
+  ASSERT_EQ(port.Configure(portstest::LinkSettings("printer")), 1);
   ASSERT_EQ(port.Open(0), 1);
   state->Deliver({'_', '5', 0, 0, 0});
   uint8_t out[20] = {};
