@@ -91,34 +91,32 @@ HeadlessBackend::StepResult HeadlessBackend::Step(std::optional<uint64_t> limit)
   PaintPending();
 
   // The earliest timer or scripted action; ties go to what was armed first.
-  const Timer* timer = nullptr;
-  for (const auto& t : timers_) {
+  Timer* timer = nullptr;
+  for (auto& t : timers_) {
     if (!timer || t.due < timer->due || (t.due == timer->due && t.seq < timer->seq)) timer = &t;
   }
-  const Action* action = nullptr;
-  for (const auto& a : actions_) {
-    if (!action || a.due < action->due) action = &a;
-  }
-  if (!timer && !action) {
-    if (limit && *limit > Clock().NowMs()) Clock().SleepMs(uint32_t(*limit - Clock().NowMs()));
+  auto action = std::min_element(actions_.begin(), actions_.end(),
+                                 [](const Action& a, const Action& b) { return a.due < b.due; });
+  const bool haveAction = action != actions_.end();
+  auto sleepUntil = [this](uint64_t when) {
+    const uint64_t now = Clock().NowMs();
+    if (when > now) Clock().SleepMs(uint32_t(std::min<uint64_t>(when - now, UINT32_MAX)));
+  };
+  if (!timer && !haveAction) {
+    if (limit) sleepUntil(*limit);
     return limit ? StepResult::ReachedLimit : StepResult::NothingToDo;
   }
-  const bool takeAction = action && (!timer || action->due < timer->due);
+  const bool takeAction = haveAction && (!timer || action->due < timer->due);
   const uint64_t due = takeAction ? action->due : timer->due;
   if (limit && due > *limit) {
-    const uint64_t now = Clock().NowMs();
-    if (*limit > now) Clock().SleepMs(uint32_t(*limit - now));
+    sleepUntil(*limit);
     return StepResult::ReachedLimit;
   }
-  const uint64_t now = Clock().NowMs();
-  if (due > now) Clock().SleepMs(uint32_t(std::min<uint64_t>(due - now, UINT32_MAX)));
+  sleepUntil(due);
 
   if (takeAction) {
-    auto run = std::move(const_cast<Action*>(action)->run);
-    const uint64_t seq = action->seq;
-    actions_.erase(std::remove_if(actions_.begin(), actions_.end(),
-                                  [&](const Action& a) { return a.seq == seq; }),
-                   actions_.end());
+    auto run = std::move(action->run);
+    actions_.erase(action);
     run();
     return StepResult::Worked;
   }
@@ -126,9 +124,8 @@ HeadlessBackend::StepResult HeadlessBackend::Step(std::optional<uint64_t> limit)
   // kills or re-arms it.
   Dialog* dialog = timer->dialog;
   const int id = timer->id;
-  auto* armed = const_cast<Timer*>(timer);
-  armed->due = Clock().NowMs() + armed->period;
-  armed->seq = ++seq_;
+  timer->due = Clock().NowMs() + timer->period;
+  timer->seq = ++seq_;
   dialog->DispatchTimer(id);
   return StepResult::Worked;
 }
