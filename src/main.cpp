@@ -3,6 +3,7 @@
 #include "app/exit_codes.h"
 #include "app/firmware_app.h"
 #include "framework/window_system.h"
+#include "platform/stop_request.h"
 
 int main(int argc, char** argv) {
   // Opened only when the run turns out to be interactive, and kept until the end.
@@ -12,5 +13,10 @@ int main(int argc, char** argv) {
     return windowSystem != nullptr;
   });
   app.SetCommandLine(argc, argv);
-  return app.Run();
+  platform::InstallStopSignals();
+  const int exitCode = app.Run();
+  // A run that a stop signal cut short has put everything back and written its log; it
+  // ends by that signal, as its caller expects.
+  platform::EndByStopSignal(platform::PendingStopSignal());
+  return exitCode;
 }

@@ -9,7 +9,10 @@
 #include "app/model_catalogue.h"
 #include "download/download_dlg.h"
 #include "framework/dialog_colors.h"
+#include "platform/process_probe.h"
+#include "platform/spooler.h"
 #include "platform/standard_paths.h"
+#include "ports/park_note.h"
 
 namespace {
 
@@ -40,6 +43,10 @@ void CFirmwareApp::SetCommandLine(std::vector<std::string> arguments) {
 }
 
 bool CFirmwareApp::InitInstance() {
+  // Queues that a run which died mid-download left paused are put back before anything
+  // else, whatever this run turns out to be.
+  ResumeQueuesOfEndedRuns(*platform::CreateSystemSpooler(), platform::IsRunningInstance);
+
   // The sockets need no start-up on this platform, so nothing can fail before the colours.
   fw::SetDialogColors(fw::Rgb(255, 255, 255), fw::Rgb(80, 80, 80));
 

@@ -11,6 +11,7 @@
 #include "framework/dialog.h"
 #include "platform/run_directory.h"
 #include "platform/spooler.h"
+#include "platform/stop_request.h"
 #include "ports/port_io.h"
 #include "ports/port_settings.h"
 #include "ports/saved_printer_port.h"
@@ -105,6 +106,11 @@ class CDownloadDlg : public fw::Dialog {
   void SetHelpText(const char* text);
   void EnableButtons();
   void FailStart(const std::string& text);
+  // Puts back the queues a download over a local port or a device path parked.
+  void RestoreParkedQueues();
+  // A stop signal arrived during a download: lets go of everything, writes out the log
+  // and ends the process by that signal.
+  void InterruptDownload(int signal);
   void CloseLink();
   void MoveBar();
   void Report(const std::string& text);
@@ -113,6 +119,9 @@ class CDownloadDlg : public fw::Dialog {
   platform::Spooler& SystemSpooler();
   std::unique_ptr<platform::Spooler> spooler;
   std::shared_ptr<const platform::PortMap> portMap;
+
+  // Held from the start of a download to its end step.
+  std::unique_ptr<platform::StopGuard> stopGuard;
 
   // Where the temporary image of a HEX conversion lives for this run.
   platform::RunDirectory tempDir;

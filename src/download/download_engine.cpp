@@ -4,6 +4,7 @@
 #include "download/download_dlg.h"
 #include "download/model_rules.h"
 #include "platform/file_bytes.h"
+#include "platform/stop_request.h"
 #include "res/resource_ids.h"
 #include "ui/notice_dlg.h"
 
@@ -13,6 +14,9 @@ constexpr uint8_t kImageHeader[6] = {0x08, 0x23, 0x6D, 0x74, 0x6D, 0x73};
 }  // namespace
 
 void CDownloadDlg::StartDownload() {
+  // From here until the end step a stop signal is only recorded; the engine's next tick
+  // puts everything back before the process ends.
+  stopGuard = std::make_unique<platform::StopGuard>();
   useSocket = 0;
   WriteDriverFile();
   progress = 0;
@@ -84,6 +88,12 @@ void CDownloadDlg::FailStart(const std::string& text) {
   downloadFailed = 1;
   Report(text);
   EnableButtons();
+  // Queues parked for a download that never began go back at once.
+  RestoreParkedQueues();
+  stopGuard.reset();
+  // A start cut short by a stop signal ends the run as an interrupted download does.
+  if (const int signal = platform::PendingStopSignal(); signal != 0)
+    return InterruptDownload(signal);
   if (silent) {
     // An unattended run has nobody to try again: it ends here, leaving nothing behind.
     DeleteDriverFile();
@@ -104,9 +114,28 @@ void CDownloadDlg::MoveBar() {
   UpdateWindow();
 }
 
+void CDownloadDlg::RestoreParkedQueues() {
+  const LinkClass link = ClassifyLink(port.portName);
+  if (link == LinkClass::LocalPort || link == LinkClass::DevicePath) RestoreSpoolerPrinters();
+}
+
+void CDownloadDlg::InterruptDownload(int signal) {
+  for (int id = kTimerPortSend; id <= kTimerEnd; ++id) KillTimer(id);
+  CloseLink();
+  std::vector<uint8_t>().swap(imageBuffer);
+  DeleteDriverFile();
+  RestoreParkedQueues();
+  if (silent) Report("Download interrupted");
+  CEventLog::GetInstance()->Flush();
+  platform::EndByStopSignal(signal);
+}
+
 void CDownloadDlg::OnTimer(int id) {
   if (id < kTimerPortSend || id > kTimerEnd) return fw::Dialog::OnTimer(id);
   KillTimer(id);
+  if (const int signal = platform::PendingStopSignal(); signal != 0 && stopGuard) {
+    return InterruptDownload(signal);
+  }
   switch (id) {
     case kTimerPortSend: {
       const uint32_t remaining = imageLength - bytesSent;
@@ -174,8 +203,8 @@ void CDownloadDlg::OnTimer(int id) {
       bytesSent = 0;
       CloseLink();
       DeleteDriverFile();
-      const LinkClass link = ClassifyLink(port.portName);
-      if (link == LinkClass::LocalPort || link == LinkClass::DevicePath) RestoreSpoolerPrinters();
+      RestoreParkedQueues();
+      stopGuard.reset();
       SetHelpText("HELP : Finished firmware download.");
       if (silent) PostClose();
       break;

@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "download/download_dlg.h"
 #include "download/hex_image.h"
 #include "platform/file_bytes.h"
@@ -10,13 +12,15 @@ constexpr const char* kTempImageName = "tempHex.fls";
 // no firmware of these models.
 constexpr uint64_t kLargestHexFile = 64u << 20;
 
-void WriteAll(int fd, const uint8_t* data, size_t length) {
+bool WriteAll(int fd, const uint8_t* data, size_t length) {
   while (length > 0) {
     const ssize_t n = write(fd, data, length);
-    if (n <= 0) return;  // write errors leave a short file, which will not convert again
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
     data += n;
     length -= static_cast<size_t>(n);
   }
+  return true;
 }
 }  // namespace
 
@@ -28,15 +32,17 @@ int CDownloadDlg::ConvertHexToFls(const std::string& path) {
       std::string_view(reinterpret_cast<const char*>(text.value().data()), text.value().size()),
       area);
 
+  // The image lives only in the run's private directory: without it, or with an image that
+  // could not be written whole, the conversion fails rather than send something else.
   auto dir = tempDir.Path();
-  firmwarePath = dir ? dir.value() + "/" + kTempImageName : std::string(kTempImageName);
+  if (!dir) return 0;
+  firmwarePath = dir.value() + "/" + kTempImageName;
   auto fd = tempDir.CreateFile(kTempImageName);
-  if (fd) {
-    WriteAll(fd.value(), kHexImageHeader, sizeof kHexImageHeader);
-    if (built) WriteAll(fd.value(), area.data(), area.size());
-    close(fd.value());
-  }
-  return built ? 1 : 0;
+  if (!fd) return 0;
+  bool whole = WriteAll(fd.value(), kHexImageHeader, sizeof kHexImageHeader);
+  if (built && whole) whole = WriteAll(fd.value(), area.data(), area.size());
+  if (close(fd.value()) != 0) whole = false;
+  return built && whole ? 1 : 0;
 }
 
 void CDownloadDlg::DownloadHexFile() {

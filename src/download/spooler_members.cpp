@@ -1,4 +1,6 @@
 #include "download/download_dlg.h"
+#include "platform/process_probe.h"
+#include "ports/park_note.h"
 
 namespace {
 bool Contains(const std::string& text, const std::string& part) {
@@ -42,27 +44,50 @@ void CDownloadDlg::RedirectSpoolerPrinters(const std::string& portName,
     if (!goOn) continue;
     auto current = spool.GetQueue(queue.name);
     if (!current) continue;
-    std::optional<bool> accepting;
+    ParkNote note{platform::CurrentProcessId(), false};
     if (IsUsbQueue(current.value()) && !modelName.empty()) {
-      // While moved for a model, the queue refuses jobs; its old state is kept.
+      // While parked for a model, the queue refuses jobs; its old state is kept. It refuses
+      // them before it pauses, so that no job slips in between.
       record.hasSavedAttributes = true;
       record.savedAttributes = current.value().acceptingJobs ? 1u : 0u;
-      accepting = false;
+      note.acceptedJobs = current.value().acceptingJobs;
+      if (!spool.SetAcceptingJobs(queue.name, false)) {
+        goOn = false;
+        continue;
+      }
     }
-    if (!spool.MoveQueue(queue.name, platform::kParkedDeviceUri, accepting)) goOn = false;
+    // Pausing keeps the queue's device and every job: jobs sent meanwhile print afterwards.
+    if (current.value().paused) continue;
+    if (!spool.PauseQueue(queue.name, ParkNoteText(note))) {
+      goOn = false;
+      continue;
+    }
+    record.pausedHere = true;
   }
 }
 
 void CDownloadDlg::RestoreSpoolerPrinters() {
   if (savedPrinterPorts.empty()) return;
   platform::Spooler& spool = SystemSpooler();
-  bool goOn = true;
-  for (const auto& [name, record] : savedPrinterPorts) {
-    if (!goOn) continue;
-    if (!spool.GetQueue(name)) continue;
-    std::optional<bool> accepting;
-    if (record->hasSavedAttributes) accepting = record->savedAttributes != 0;
-    if (!spool.MoveQueue(name, record->previousPort, accepting)) goOn = false;
+  // Every record is tried, whatever became of the others; those that could not be put
+  // back stay for another try when the window ends.
+  for (auto it = savedPrinterPorts.begin(); it != savedPrinterPorts.end();) {
+    const std::string& name = it->first;
+    const SavedPrinterPort& record = *it->second;
+    if (!spool.GetQueue(name)) {
+      it = savedPrinterPorts.erase(it);  // the queue is gone: nothing to put back
+      continue;
+    }
+    bool restored = true;
+    if (record.pausedHere && !spool.ResumeQueue(name)) restored = false;
+    if (record.hasSavedAttributes && !spool.SetAcceptingJobs(name, record.savedAttributes != 0)) {
+      restored = false;
+    }
+    if (restored) {
+      it = savedPrinterPorts.erase(it);
+      continue;
+    }
+    Report("Printer <" + name + "> could not be resumed");
+    ++it;
   }
-  savedPrinterPorts.clear();
 }

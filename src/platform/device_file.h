@@ -19,15 +19,27 @@ struct ReadLimits {
   int64_t intervalMs = 0;
 };
 
+// How long a write may take: `totalMs` in all, and `stallMs` while the device takes no
+// byte (each negative = without limit).
+struct WriteLimits {
+  int64_t totalMs = -1;
+  int64_t stallMs = -1;
+};
+
+// When a written byte counts: once the driver has it, or once the device has taken it (the
+// driver's transfer of it has completed, and its error is the write's).
+enum class WriteCompletion { kHandedOver, kTaken };
+
 // A device node opened as a plain file (a parallel port, a USB printer).
 class DeviceFile {
  public:
   virtual ~DeviceFile() = default;
   virtual SysStatus Open(const std::string& path, DeviceSharing sharing) = 0;
   virtual bool IsOpen() const = 0;
-  // Writes all `length` bytes unless totalMs (negative = no limit) runs out or the device
+  // Writes all `length` bytes unless a limit runs out, a stop is requested or the device
   // fails; reports how many went out, and fails only when none did.
-  virtual SysResult<size_t> Write(const uint8_t* data, size_t length, int64_t totalMs) = 0;
+  virtual SysResult<size_t> Write(const uint8_t* data, size_t length, WriteLimits limits,
+                                  WriteCompletion completion) = 0;
   virtual SysResult<size_t> Read(uint8_t* buffer, size_t length, ReadLimits limits) = 0;
   virtual void Close() = 0;
 };

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "platform/device_file.h"
+#include "platform/device_output.h"
 #include "platform/posix_io.h"
 
 namespace platform {
@@ -30,6 +31,30 @@ class Deadline {
   SteadyClock::time_point end_;
 };
 
+// The descriptor as the bounded write sees it.
+class Output final : public DeviceOutput {
+ public:
+  explicit Output(int fd) : fd_(fd) {}
+  SysResult<size_t> WriteSome(const uint8_t* data, size_t length) override {
+    auto written = posix::Write(fd_, data, length);
+    if (!written && written.error() == EAGAIN) return SysResult<size_t>::Ok(0);
+    return written;
+  }
+  bool WaitForRoom(int ms) override {
+    auto ready = posix::Poll(fd_, POLLOUT, ms);
+    return ready && ready.value() != 0;
+  }
+  void Pause(int ms) override { posix::Poll(-1, 0, ms); }
+  uint64_t NowMs() override {
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now().time_since_epoch())
+            .count());
+  }
+
+ private:
+  int fd_;
+};
+
 class PosixDeviceFile final : public DeviceFile {
  public:
   ~PosixDeviceFile() override { Close(); }
@@ -50,34 +75,16 @@ class PosixDeviceFile final : public DeviceFile {
 
   bool IsOpen() const override { return fd_ >= 0; }
 
-  SysResult<size_t> Write(const uint8_t* data, size_t length, int64_t totalMs) override {
-    Deadline deadline(totalMs);
-    size_t sent = 0;
-    bool pollSaidReady = false;
-    while (sent < length) {
-      auto written = posix::Write(fd_, data + sent, length - sent);
-      if (written) {
-        sent += written.value();
-        pollSaidReady = false;
-        continue;
-      }
-      if (written.error() != EAGAIN) {
-        if (sent == 0) return written;
-        break;
-      }
-      const int left = deadline.LeftMs();
-      if (left == 0) break;
-      // Some printer drivers answer every poll with "ready" and still refuse the write;
-      // a short pause keeps that from turning into a busy loop.
-      if (pollSaidReady) posix::Poll(-1, 0, 1);
-      auto ready = posix::Poll(fd_, POLLOUT, left);
-      if (!ready) {
-        if (sent == 0) return SysResult<size_t>::Fail(ready.call(), ready.error());
-        break;
-      }
-      pollSaidReady = ready.value() != 0;
+  SysResult<size_t> Write(const uint8_t* data, size_t length, WriteLimits limits,
+                          WriteCompletion completion) override {
+    if (completion == WriteCompletion::kTaken) {
+      // A printer driver that transfers in the background (usblp) counts a transfer as
+      // written at once in non-blocking mode, drops its error and kills it on close; a
+      // blocking write returns once the printer took the bytes, with the transfer's error.
+      return posix::WriteBlocking(fd_, data, length, limits.stallMs);
     }
-    return SysResult<size_t>::Ok(sent);
+    Output output(fd_);
+    return WriteWithinLimits(output, data, length, limits);
   }
 
   SysResult<size_t> Read(uint8_t* buffer, size_t length, ReadLimits limits) override {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/comm_timeouts.h"
+#include "platform/serial_output.h"
 #include "platform/sys_result.h"
 
 namespace platform {
@@ -33,7 +34,8 @@ struct ModemStatus {
 };
 
 // One serial line, opened exclusively. Reads never block: the caller asks how many bytes
-// wait and takes them. Writes are bounded by the write total time-out.
+// wait and takes them. A write completes when its bytes have left the machine, within the
+// write total time-out.
 class SerialLine {
  public:
   virtual ~SerialLine() = default;
@@ -43,12 +45,15 @@ class SerialLine {
   virtual SysStatus SetTimeouts(const CommTimeouts& timeouts) = 0;
   // Discards whatever waits in either direction.
   virtual SysStatus Purge() = 0;
-  // Sends what it can of `length` bytes within the write total time-out and reports how
-  // many went out; fails only when nothing could be sent.
-  virtual SysResult<size_t> Write(const uint8_t* data, size_t length) = 0;
+  // Hands `length` bytes to the line and waits for the output queue to drain, within the
+  // write total time-out for that many bytes. Reports how many were handed over; the
+  // status fails when they could not all be handed over or have not all left in time.
+  // Length 0 only waits for what an earlier write left queued.
+  virtual SerialWrite Write(const uint8_t* data, size_t length) = 0;
   virtual SysResult<size_t> BytesWaiting() = 0;
   virtual SysResult<size_t> Read(uint8_t* buffer, size_t length) = 0;
-  // Restores the line's settings as they were before Open and releases it.
+  // Lets the queued output leave (within the write total time-out, else it is thrown
+  // away), restores the line's settings as they were before Open and releases it.
   virtual void Close() = 0;
 };
 

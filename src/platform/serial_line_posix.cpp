@@ -14,9 +14,6 @@
 namespace platform {
 namespace {
 
-// While DSR is low the writer looks at the line again after this long.
-constexpr int kDsrRecheckMs = 10;
-
 class PosixSerialLine final : public SerialLine {
  public:
   ~PosixSerialLine() override { Close(); }
@@ -72,60 +69,11 @@ class PosixSerialLine final : public SerialLine {
 
   SysStatus Purge() override { return posix::IoctlInt(fd_, TCFLSH, TCIOFLUSH, "ioctl(TCFLSH)"); }
 
-  SysResult<size_t> Write(const uint8_t* data, size_t length) override {
-    using SteadyClock = std::chrono::steady_clock;
-    const int64_t limitMs =
-        TotalTimeoutMs(timeouts_.writeTotalMultiplier, timeouts_.writeTotalConstant, length);
-    const auto deadline =
-        SteadyClock::now() + std::chrono::milliseconds(std::max<int64_t>(limitMs, 0));
-    auto msLeft = [&]() -> int {
-      if (limitMs < 0) return -1;
-      auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
-      return static_cast<int>(std::max<int64_t>(left.count(), 0));
-    };
-    const bool dsrFlow =
+  SerialWrite Write(const uint8_t* data, size_t length) override {
+    if (fd_ < 0) return {0, 0, SysStatus::Fail("write", EBADF)};
+    const bool watchDsr =
         flowControl_ == SerialFlowControl::kDtrDsr && modemLines_ == ModemLines::kPresent;
-    size_t sent = 0;
-    SysResult<size_t> failure = SysResult<size_t>::Ok(0);
-    while (sent < length) {
-      const int left = msLeft();
-      if (left == 0) break;
-      if (dsrFlow) {
-        auto modem = ReadModemStatus();
-        if (!modem) {
-          failure = SysResult<size_t>::Fail(modem.call(), modem.error());
-          break;
-        }
-        if (!modem.value().dsr) {
-          posix::Poll(-1, 0, left < 0 ? kDsrRecheckMs : std::min(left, kDsrRecheckMs));
-          continue;
-        }
-      }
-      auto written = posix::Write(fd_, data + sent, length - sent);
-      if (written) {
-        sent += written.value();
-        continue;
-      }
-      if (written.error() != EAGAIN) {
-        failure = written;
-        break;
-      }
-      // While DSR governs the output the line is looked at again now and then even if the
-      // driver stays full.
-      const int wait = dsrFlow ? (left < 0 ? kDsrRecheckMs : std::min(left, kDsrRecheckMs)) : left;
-      auto ready = posix::Poll(fd_, POLLOUT, wait);
-      if (!ready) {
-        failure = SysResult<size_t>::Fail(ready.call(), ready.error());
-        break;
-      }
-      if (ready.value() & (POLLERR | POLLHUP | POLLNVAL)) {
-        failure = SysResult<size_t>::Fail("poll", EIO);
-        break;
-      }
-    }
-    if (sent == 0 && !failure) return failure;
-    return SysResult<size_t>::Ok(sent);
+    return WriteDrained(output_, data, length, WriteLimitMs(length), watchDsr);
   }
 
   SysResult<size_t> BytesWaiting() override {
@@ -142,7 +90,8 @@ class PosixSerialLine final : public SerialLine {
 
   void Close() override {
     if (fd_ < 0) return;
-    posix::IoctlPointer(fd_, TCSETS2, &saved_, "ioctl(TCSETS2)");
+    auto queued = output_.QueuedBytes();
+    DrainAndRestore(output_, WriteLimitMs(queued ? queued.value() : 0));
     posix::IoctlNoArg(fd_, TIOCNXCL, "ioctl(TIOCNXCL)");
     posix::Close(fd_);
     fd_ = -1;
@@ -227,7 +176,47 @@ class PosixSerialLine final : public SerialLine {
     return posix::IoctlPointer(fd_, dsrMode ? TIOCMBIC : TIOCMBIS, &rts, "ioctl(TIOCM RTS)");
   }
 
+  int64_t WriteLimitMs(size_t length) const {
+    return TotalTimeoutMs(timeouts_.writeTotalMultiplier, timeouts_.writeTotalConstant, length);
+  }
+
+  // The line as the output pacing sees it.
+  class Output final : public SerialOutput {
+   public:
+    explicit Output(PosixSerialLine& line) : line_(line) {}
+    SysResult<size_t> WriteSome(const uint8_t* data, size_t length) override {
+      auto written = posix::Write(line_.fd_, data, length);
+      if (!written && written.error() == EAGAIN) return SysResult<size_t>::Ok(0);
+      return written;
+    }
+    SysResult<size_t> QueuedBytes() override {
+      auto count = posix::IoctlGetInt(line_.fd_, TIOCOUTQ, "ioctl(TIOCOUTQ)");
+      if (!count) return SysResult<size_t>::Fail(count.call(), count.error());
+      return SysResult<size_t>::Ok(static_cast<size_t>(std::max(count.value(), 0)));
+    }
+    SysResult<bool> DsrRaised() override {
+      auto modem = line_.ReadModemStatus();
+      if (!modem) return SysResult<bool>::Fail(modem.call(), modem.error());
+      return SysResult<bool>::Ok(modem.value().dsr);
+    }
+    void WaitForRoom(int ms) override { posix::Poll(line_.fd_, POLLOUT, ms); }
+    void Pause(int ms) override { posix::Poll(-1, 0, ms); }
+    uint64_t NowMs() override {
+      return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count());
+    }
+    void DiscardOutput() override { posix::IoctlInt(line_.fd_, TCFLSH, TCOFLUSH, "ioctl(TCFLSH)"); }
+    void RestoreLine() override {
+      posix::IoctlPointer(line_.fd_, TCSETS2, &line_.saved_, "ioctl(TCSETS2)");
+    }
+
+   private:
+    PosixSerialLine& line_;
+  };
+
   int fd_ = -1;
+  Output output_{*this};
   termios2 saved_{};
   ModemLines modemLines_ = ModemLines::kPresent;
   SerialFlowControl flowControl_ = SerialFlowControl::kDtrDsr;

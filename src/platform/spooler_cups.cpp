@@ -59,28 +59,45 @@ class CupsSpooler final : public Spooler {
     return SysResult<SpoolerQueue>::Ok(queue);
   }
 
-  SysStatus MoveQueue(const std::string& name, const std::string& deviceUri,
-                      std::optional<bool> acceptingJobs) override {
+  SysStatus PauseQueue(const std::string& name, const std::string& message) override {
+    return PrinterRequest(IPP_OP_PAUSE_PRINTER, name, "ipp-pause-printer", [&](ipp_t* request) {
+      ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_TEXT, "printer-state-message", nullptr,
+                   message.c_str());
+    });
+  }
+
+  SysStatus ResumeQueue(const std::string& name) override {
+    return PrinterRequest(IPP_OP_RESUME_PRINTER, name, "ipp-resume-printer", [](ipp_t*) {});
+  }
+
+  SysStatus SetAcceptingJobs(const std::string& name, bool accepting) override {
+    return PrinterRequest(accepting ? IPP_OP_CUPS_ACCEPT_JOBS : IPP_OP_CUPS_REJECT_JOBS, name,
+                          accepting ? "ipp-cups-accept-jobs" : "ipp-cups-reject-jobs",
+                          [](ipp_t*) {});
+  }
+
+ private:
+  // One administrative request on the queue `name`; `fill` adds what it needs.
+  template <typename Fill>
+  SysStatus PrinterRequest(ipp_op_t operation, const std::string& name, const char* call,
+                           Fill fill) {
     std::string uri;
     if (!PrinterUri(name, uri)) return SysStatus::Fail("ipp-printer-uri", EINVAL);
-    ipp_t* request = ippNewRequest(IPP_OP_CUPS_ADD_MODIFY_PRINTER);
+    ipp_t* request = ippNewRequest(operation);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_URI, "device-uri", nullptr, deviceUri.c_str());
-    // The scheduler takes the accepting state in the same request, which spares a second
-    // round of its own bookkeeping for every queue moved.
-    if (acceptingJobs) {
-      ippAddBoolean(request, IPP_TAG_PRINTER, "printer-is-accepting-jobs", *acceptingJobs ? 1 : 0);
-    }
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    fill(request);
     ipp_t* response = Send(request, "/admin/");
-    if (!response) return SysStatus::Fail("ipp-cups-add-modify-printer", EPERM);
+    if (!response) return SysStatus::Fail(call, EPERM);
     ippDelete(response);
     return OkStatus();
   }
 
- private:
   static void AddRequestedAttributes(ipp_t* request) {
-    static const char* const kAttributes[] = {
-        "printer-name", "device-uri", "printer-make-and-model", "printer-is-accepting-jobs"};
+    static const char* const kAttributes[] = {"printer-name",           "device-uri",
+                                              "printer-make-and-model", "printer-is-accepting-jobs",
+                                              "printer-state",          "printer-state-message"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   sizeof kAttributes / sizeof *kAttributes, nullptr, kAttributes);
   }
@@ -92,6 +109,8 @@ class CupsSpooler final : public Spooler {
     if (name == "device-uri" && text) queue.deviceUri = text;
     if (name == "printer-make-and-model" && text) queue.makeAndModel = text;
     if (name == "printer-is-accepting-jobs") queue.acceptingJobs = ippGetBoolean(a, 0) != 0;
+    if (name == "printer-state") queue.paused = ippGetInteger(a, 0) == IPP_PSTATE_STOPPED;
+    if (name == "printer-state-message" && text) queue.stateMessage = text;
   }
 
   static bool PrinterUri(const std::string& name, std::string& uri) {

@@ -11,9 +11,12 @@ class AbsentSpooler final : public Spooler {
   SysResult<SpoolerQueue> GetQueue(const std::string&) override {
     return SysResult<SpoolerQueue>::Fail("spooler", ENOSYS);
   }
-  SysStatus MoveQueue(const std::string&, const std::string&, std::optional<bool>) override {
-    return SysStatus::Fail("spooler", ENOSYS);
-  }
+  SysStatus PauseQueue(const std::string&, const std::string&) override { return Absent(); }
+  SysStatus ResumeQueue(const std::string&) override { return Absent(); }
+  SysStatus SetAcceptingJobs(const std::string&, bool) override { return Absent(); }
+
+ private:
+  static SysStatus Absent() { return SysStatus::Fail("spooler", ENOSYS); }
 };
 
 }  // namespace

@@ -28,9 +28,10 @@ int CParallelPort::Open(int /*startReader*/) {
 int CParallelPort::Write(const uint8_t* data, int length) {
   if (!isOpen || data == nullptr || length <= 0) return 0;
   const size_t count = static_cast<size_t>(length);
-  int64_t totalMs = platform::TotalTimeoutMs(timeouts[3], timeouts[4], count);
-  if (totalMs < 0) totalMs = kStalledWriteLimitMs;
-  auto written = device->Write(data, count, totalMs);
+  platform::WriteLimits limits;
+  limits.totalMs = platform::TotalTimeoutMs(timeouts[3], timeouts[4], count);
+  limits.stallMs = kStalledWriteLimitMs;
+  auto written = device->Write(data, count, limits, platform::WriteCompletion::kHandedOver);
   return written ? static_cast<int>(written.value()) : 0;
 }
 

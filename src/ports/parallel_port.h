@@ -14,8 +14,8 @@ class CParallelPort {
  public:
   // Read time-outs used on the Windows 95/98/Me family instead of the carried ones.
   static constexpr uint32_t kWin9xReadTimeoutMs = 100;
-  // A write without a time-out of its own gives up when the printer has taken nothing for
-  // this long, so a printer that stops reading cannot hold the program for ever.
+  // A write gives up when the printer has taken nothing for this long, so a printer that
+  // stops reading cannot hold the program for ever; a slow one that keeps reading is fine.
   static constexpr int64_t kStalledWriteLimitMs = 30000;
 
   explicit CParallelPort(PortBackends backends = PortBackends::System());

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/clock.h"
+#include "platform/stop_request.h"
 
 CSerialPort::CSerialPort(PortBackends backends)
     : backends(std::move(backends)), line(this->backends.makeSerialLine()) {}
@@ -95,19 +96,25 @@ int CSerialPort::Write(const uint8_t* data, int length) {
   const uint64_t start = clock.NowMs();
   const size_t total = static_cast<size_t>(length);
   size_t sent = 0;
+  size_t pending = 0;
   for (;;) {
-    bool succeeded;
+    platform::SerialWrite written;
     {
       std::lock_guard lock(writeLock);
-      auto written = line->Write(data + sent, total - sent);
-      succeeded = written.ok();
-      if (succeeded) sent += std::min(written.value(), total - sent);
+      // A retry hands over only what the line has not taken yet, and otherwise waits for
+      // the queue left by the attempt before: no byte goes out twice.
+      written = line->Write(data + sent, total - sent);
+      sent += std::min(written.queued, total - sent);
+      pending = std::min(written.pending, sent);
     }
-    if (succeeded && sent == total) break;
+    if (written.status && sent == total) return length;
+    if (platform::StopRequested()) break;
     clock.SleepMs(kWriteRetryPauseMs);
     if (clock.NowMs() - start >= kWriteRetryLimitMs) break;
   }
-  return static_cast<int>(sent);
+  // What is still queued has not reached the printer; and a write whose last attempt
+  // failed never reports the whole length, even when the line could not say what is left.
+  return static_cast<int>(std::min(sent - pending, total - 1));
 }
 
 int CSerialPort::Read(uint8_t* destination, int length, int waitMs) {

@@ -14,7 +14,8 @@
 
 // A COM port. Open checks that the printer is there (DSR or CTS raised) and starts a
 // reader that drains the line every 10 ms into the receive buffer; Read serves from that
-// buffer. Writes are retried for up to 20 s.
+// buffer. A write completes once its bytes have left the machine; it is retried for up to
+// 20 s, without sending a byte twice.
 class CSerialPort {
  public:
   // The time-outs every open port gets, whatever the settings carried.

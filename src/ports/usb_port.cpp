@@ -38,7 +38,10 @@ int CUsbPort::Write(const uint8_t* data, int length) {
   const size_t total = static_cast<size_t>(length);
   for (size_t sent = 0; sent < total;) {
     const size_t piece = std::min(kWritePieceBytes, total - sent);
-    auto written = device->Write(data + sent, piece, kStalledWriteLimitMs);
+    // A piece counts once the printer took it, so that the last one is not lost at close.
+    auto written =
+        device->Write(data + sent, piece, platform::WriteLimits{-1, kStalledWriteLimitMs},
+                      platform::WriteCompletion::kTaken);
     if (!written || written.value() != piece) return 0;
     sent += piece;
   }

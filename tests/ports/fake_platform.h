@@ -40,6 +40,8 @@ struct FakeLineState {
   std::vector<size_t> writeCalls;
   std::vector<uint8_t> written;
   std::vector<platform::ReadLimits> readLimits;
+  std::vector<platform::WriteLimits> writeLimits;
+  std::vector<platform::WriteCompletion> writeCompletions;
 
   void Deliver(const std::vector<uint8_t>& bytes) {
     std::lock_guard guard(lock);
@@ -86,17 +88,18 @@ class FakeSerialLine final : public platform::SerialLine {
     ++state_->purgeCount;
     return platform::OkStatus();
   }
-  platform::SysResult<size_t> Write(const uint8_t* data, size_t length) override {
+  platform::SerialWrite Write(const uint8_t* data, size_t length) override {
     std::lock_guard guard(state_->lock);
     state_->writeCalls.push_back(length);
-    if (state_->failWrites) return platform::SysResult<size_t>::Fail("write", EIO);
+    if (state_->failWrites) return {0, 0, platform::SysStatus::Fail("write", EIO)};
     size_t taken = length;
     if (!state_->writeScript.empty()) {
       taken = std::min(length, state_->writeScript.front());
       state_->writeScript.pop_front();
     }
     state_->written.insert(state_->written.end(), data, data + taken);
-    return platform::SysResult<size_t>::Ok(taken);
+    if (taken < length) return {taken, 0, platform::SysStatus::Fail("write", ETIMEDOUT)};
+    return {taken, 0, platform::OkStatus()};
   }
   platform::SysResult<size_t> BytesWaiting() override {
     std::lock_guard guard(state_->lock);
@@ -131,9 +134,13 @@ class FakeDeviceFile final : public platform::DeviceFile {
     return platform::OkStatus();
   }
   bool IsOpen() const override { return open_; }
-  platform::SysResult<size_t> Write(const uint8_t* data, size_t length, int64_t) override {
+  platform::SysResult<size_t> Write(const uint8_t* data, size_t length,
+                                    platform::WriteLimits limits,
+                                    platform::WriteCompletion completion) override {
     std::lock_guard guard(state_->lock);
     state_->writeCalls.push_back(length);
+    state_->writeLimits.push_back(limits);
+    state_->writeCompletions.push_back(completion);
     if (state_->failWrites && state_->writeScript.empty()) {
       return platform::SysResult<size_t>::Fail("write", EIO);
     }

@@ -3,14 +3,17 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 #include "app/model_codes.h"
 #include "download/download_dlg.h"
 #include "framework/backend.h"
 #include "framework/headless/headless_backend.h"
 #include "platform/clock.h"
+#include "ports/park_note.h"
 #include "support/fake_printer.h"
 #include "support/private_cups_server.h"
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -19,9 +22,9 @@ class SpoolerRedirection : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(cups.running());
-    setenv("CUPS_SERVER", cups.socket().c_str(), 1);
+    server.emplace("CUPS_SERVER", cups.socket());
   }
-  void TearDown() override { unsetenv("CUPS_SERVER"); }
+  void TearDown() override { server.reset(); }
 
   std::unique_ptr<CDownloadDlg> Window(const std::string& portName) {
     auto dlg = std::make_unique<CDownloadDlg>(FakePortBackends(printer));
@@ -30,6 +33,7 @@ class SpoolerRedirection : public ::testing::Test {
   }
 
   testsupport::PrivateCupsServer cups;
+  std::optional<testsupport::ScopedEnv> server;
   std::shared_ptr<FakePrinter> printer = std::make_shared<FakePrinter>();
 };
 
@@ -43,21 +47,23 @@ TEST_F(SpoolerRedirection, LocalPortMovesQueuesOnItsNodeAndEveryUsbQueue) {
   auto dlg = Window("COM2");
 
   dlg->RedirectSpoolerPrinters("COM2", "");
-  EXPECT_EQ(cups.DeviceOf("on_com2"), "/dev/null");
-  EXPECT_EQ(cups.DeviceOf("on_com11"), "/dev/null");
-  EXPECT_EQ(cups.DeviceOf("usb_any"), "/dev/null");
-  EXPECT_EQ(cups.DeviceOf("on_com1"), "serial:/dev/ttyS0");
-  EXPECT_EQ(cups.DeviceOf("network"), "socket://192.0.2.1:9100");
+  EXPECT_TRUE(cups.Paused("on_com2"));
+  EXPECT_TRUE(cups.Paused("on_com11"));
+  EXPECT_TRUE(cups.Paused("usb_any"));
+  EXPECT_FALSE(cups.Paused("on_com1"));
+  EXPECT_FALSE(cups.Paused("network"));
+  EXPECT_EQ(cups.DeviceOf("on_com2"), "serial:/dev/ttyS1?baud=9600");  // paused, not moved
+  EXPECT_TRUE(ReadParkNote(cups.StateMessage("on_com2")));
   EXPECT_TRUE(cups.Accepting("usb_any"));  // no model: the state word is left alone
   EXPECT_EQ(dlg->savedPrinterPorts.size(), 3u);
 
   dlg->RestoreSpoolerPrinters();
-  EXPECT_EQ(cups.DeviceOf("on_com2"), "serial:/dev/ttyS1?baud=9600");
-  EXPECT_EQ(cups.DeviceOf("on_com11"), "serial:/dev/ttyS10");
-  EXPECT_EQ(cups.DeviceOf("usb_any"), "usb://Maker/Other?serial=1");
+  EXPECT_FALSE(cups.Paused("on_com2"));
+  EXPECT_FALSE(cups.Paused("on_com11"));
+  EXPECT_FALSE(cups.Paused("usb_any"));
   EXPECT_TRUE(dlg->savedPrinterPorts.empty());
   dlg->RestoreSpoolerPrinters();  // a second restore changes nothing
-  EXPECT_EQ(cups.DeviceOf("on_com2"), "serial:/dev/ttyS1?baud=9600");
+  EXPECT_FALSE(cups.Paused("on_com2"));
 }
 
 TEST_F(SpoolerRedirection, UsbQueuesOfTheModelRejectJobsWhileMoved) {
@@ -71,15 +77,15 @@ TEST_F(SpoolerRedirection, UsbQueuesOfTheModelRejectJobsWhileMoved) {
   auto dlg = Window(path);
 
   dlg->RedirectSpoolerPrinters(path, "TQR-05");
-  EXPECT_EQ(cups.DeviceOf("tqr05"), "/dev/null");
+  EXPECT_TRUE(cups.Paused("tqr05"));
   EXPECT_FALSE(cups.Accepting("tqr05"));
-  EXPECT_EQ(cups.DeviceOf("tqr07"), "usb://VORTANE/TQR-07");
+  EXPECT_FALSE(cups.Paused("tqr07"));
   EXPECT_TRUE(cups.Accepting("tqr07"));
 
   dlg.reset();  // the window's end puts everything back
-  EXPECT_EQ(cups.DeviceOf("tqr05"), "usb://VORTANE/TQR-05?serial=A1");
+  EXPECT_FALSE(cups.Paused("tqr05"));
   EXPECT_TRUE(cups.Accepting("tqr05"));
-  EXPECT_EQ(cups.DeviceOf("tqr05_off"), "usb://VORTANE/TQR-05?serial=A2");
+  EXPECT_FALSE(cups.Paused("tqr05_off"));
   EXPECT_FALSE(cups.Accepting("tqr05_off"));
 }
 
@@ -90,8 +96,8 @@ TEST_F(SpoolerRedirection, DownloadMovesQueuesForItsLengthAndAFailedSilentStartP
   fw::HeadlessBackend backend(&clock);
   fw::ScopedBackend scopedBackend(backend);
 
-  std::string duringWrite;
-  printer->onWrite = [&](size_t) { duringWrite = cups.DeviceOf("on_lpt1"); };
+  bool pausedDuringWrite = false;
+  printer->onWrite = [&](size_t) { pausedDuringWrite = cups.Paused("on_lpt1"); };
   const std::string image = ::testing::TempDir() + "/spooler_image.fls";
   FILE* f = fopen(image.c_str(), "wb");
   ASSERT_NE(f, nullptr);
@@ -103,22 +109,20 @@ TEST_F(SpoolerRedirection, DownloadMovesQueuesForItsLengthAndAFailedSilentStartP
     dlg->modelCode = kModelTQR23;
     dlg->firmwarePath = image;
     dlg->DoModal();
-    EXPECT_EQ(cups.DeviceOf("on_lpt1"), "parallel:/dev/lp0");  // the end step restored it
+    EXPECT_FALSE(cups.Paused("on_lpt1"));  // the end step resumed it
   }
-  EXPECT_EQ(duringWrite, "/dev/null");
+  EXPECT_TRUE(pausedDuringWrite);
 
   printer->refuseOpen = true;
   auto refused = Window("LPT1");
   refused->silent = 1;
   refused->firmwarePath = image;
   refused->DoModal();
-  EXPECT_EQ(cups.DeviceOf("on_lpt1"), "/dev/null");  // a failed start undoes nothing itself
-  refused.reset();
-  EXPECT_EQ(cups.DeviceOf("on_lpt1"), "parallel:/dev/lp0");
+  EXPECT_FALSE(cups.Paused("on_lpt1"));  // a failed start puts the queues back at once
 }
 
 TEST(SpoolerWithoutServer, NothingHappensQuickly) {
-  setenv("CUPS_SERVER", "/nonexistent/cups.sock", 1);
+  testsupport::ScopedEnv server("CUPS_SERVER", "/nonexistent/cups.sock");
   auto dlg = std::make_unique<CDownloadDlg>(FakePortBackends(std::make_shared<FakePrinter>()));
   dlg->port.portName = "COM1";
   const auto start = std::chrono::steady_clock::now();
@@ -126,7 +130,6 @@ TEST(SpoolerWithoutServer, NothingHappensQuickly) {
   dlg->RestoreSpoolerPrinters();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_TRUE(dlg->savedPrinterPorts.empty());
-  unsetenv("CUPS_SERVER");
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ class FakeDeviceFile final : public platform::DeviceFile {
     return platform::OkStatus();
   }
   bool IsOpen() const override { return printer_->open; }
-  platform::SysResult<size_t> Write(const uint8_t* data, size_t length, int64_t) override {
+  platform::SysResult<size_t> Write(const uint8_t* data, size_t length, platform::WriteLimits,
+                                    platform::WriteCompletion) override {
     if (printer_->onWrite) printer_->onWrite(length);
     size_t take = length;
     if (printer_->takeAtMost) {

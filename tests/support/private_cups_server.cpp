@@ -116,6 +116,44 @@ bool PrivateCupsServer::Reject(const std::string& name) {
   return RunQuiet({"/usr/sbin/cupsreject", "-h", socket_, name}) == 0;
 }
 
+bool PrivateCupsServer::Pause(const std::string& name) {
+  return RunQuiet({"/usr/sbin/cupsdisable", "-h", socket_, name}) == 0;
+}
+
+bool PrivateCupsServer::Paused(const std::string& name) const {
+  return Lpstat("-p '" + name + "'").find("printer " + name + " disabled") != std::string::npos;
+}
+
+std::string PrivateCupsServer::StateMessage(const std::string& name) const {
+  // lpstat puts the reason on the line after the state, behind a tab.
+  const std::string out = Lpstat("-p '" + name + "'");
+  const size_t at = out.find("\n\t");
+  if (at == std::string::npos) return std::string();
+  const size_t end = out.find('\n', at + 2);
+  return out.substr(at + 2, end == std::string::npos ? std::string::npos : end - at - 2);
+}
+
+bool PrivateCupsServer::RemoveQueue(const std::string& name) {
+  return RunQuiet({"/usr/sbin/lpadmin", "-h", socket_, "-x", name}) == 0;
+}
+
+bool PrivateCupsServer::Print(const std::string& name) {
+  const std::string file = dir_.Join("job.txt");
+  WriteFile(file, "a page\n");
+  return RunQuiet({"/usr/bin/lp", "-h", socket_, "-d", name, file}) == 0;
+}
+
+int PrivateCupsServer::JobCount(const std::string& name, bool completed) const {
+  const std::string out =
+      Lpstat(std::string(completed ? "-W completed" : "-W not-completed") + " -o '" + name + "'");
+  int count = 0;
+  for (size_t at = out.find(name + "-"); at != std::string::npos;
+       at = out.find(name + "-", at + 1)) {
+    if (at == 0 || out[at - 1] == '\n') ++count;
+  }
+  return count;
+}
+
 std::string PrivateCupsServer::Lpstat(const std::string& options) const {
   const std::string command = "/usr/bin/lpstat -h '" + socket_ + "' " + options + " 2>/dev/null";
   std::string out;

@@ -29,6 +29,14 @@ class PrivateCupsServer {
   std::string DeviceOf(const std::string& name) const;
   bool Accepting(const std::string& name) const;
   bool Reject(const std::string& name);
+  // Pausing as an administrator does; whether the queue is paused, and the reason it shows.
+  bool Pause(const std::string& name);
+  bool Paused(const std::string& name) const;
+  std::string StateMessage(const std::string& name) const;
+  bool RemoveQueue(const std::string& name);
+  // Sends a small job to the queue; counts its jobs not yet done, and those completed.
+  bool Print(const std::string& name);
+  int JobCount(const std::string& name, bool completed) const;
 
  private:
   std::string Lpstat(const std::string& options) const;

@@ -1,7 +1,7 @@
-// Points every port name at a path that does not exist and the USB roots at an empty
-// directory before any test of any test program runs, so that no test reaches a real port
-// of the machine by accident (on the build machines the first serial port is the console).
-// A test that wants a port sets its own variable.
+// Points every port name at a path that does not exist, the USB roots at an empty
+// directory and the spooler at a scheduler that is not there before any test of any test program
+// runs, so that no test reaches a real port of the machine by accident (on the build machines the
+// first serial port is the console). A test that wants a port sets its own variable.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -24,6 +24,8 @@ class SafePortEnvironment final : public ::testing::Environment {
     }
     setenv("QLX_SYSFS_ROOT", root_.path().c_str(), 1);
     setenv("QLX_DEV_ROOT", root_.path().c_str(), 1);
+    // Every start resumes queues of ended runs: only a test's own scheduler is ever asked.
+    setenv("CUPS_SERVER", root_.Join("no-cups.sock").c_str(), 1);
   }
 
  private:
