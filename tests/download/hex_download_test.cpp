@@ -1,9 +1,13 @@
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "download/engine_fixture.h"
 #include "download/hex_image.h"
 #include "framework/headless/operator_actions.h"
 #include "res/resource_ids.h"
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -63,6 +67,16 @@ TEST_F(EngineTest, TemporaryImageIsPrivateToTheRun) {
   ASSERT_EQ(dlg->ConvertHexToFls(hex), 1);
   dlg.reset();
   EXPECT_FALSE(testsupport::FileExistsAt(temp));
+
+  // Without a private directory the conversion fails; nothing is taken from the working
+  // directory in its place.
+  testsupport::WriteFile("tempHex.fls", "planted");
+  {
+    testsupport::ScopedEnv noTemp("TMPDIR", "/nonexistent/dir");
+    auto nowhere = Window(kModelTQR03, "LPT1", hex);
+    EXPECT_EQ(nowhere->ConvertHexToFls(hex), 0);
+  }
+  std::remove("tempHex.fls");
 }
 
 }  // namespace

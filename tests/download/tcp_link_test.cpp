@@ -110,6 +110,17 @@ TEST_F(EngineTest, RefusedConnectionIsReportedWithAddressAndPort) {
   EXPECT_EQ(LastLogLine(), "Socket Connect Error! ip=127.0.0.1, tcpport=" + std::to_string(port));
   EXPECT_EQ(dlg->downloadFailed, 1);
   EXPECT_FALSE(dlg->socket.IsOpen());
+
+  // Addresses of no single host are refused, even while a service listens on this machine
+  // (0.0.0.0 would reach it).
+  LoopbackPrinter local;
+  for (const char* address : {"0.0.0.0", "255.255.255.255", "224.0.0.1"}) {
+    auto refused = Window(kModelTQR01, address, Firmware("x"));
+    refused->port.baudRate = local.port();
+    RunSilent(*refused);
+    EXPECT_EQ(LastLogLine(), std::string("Socket Connect Error! ip=") + address +
+                                 ", tcpport=" + std::to_string(local.port()));
+  }
 }
 
 }  // namespace

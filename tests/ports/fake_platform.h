@@ -28,6 +28,8 @@ struct FakeLineState {
   // Bytes each write call takes; when the script runs out, writes take everything.
   std::deque<size_t> writeScript;
   bool failWrites = false;
+  // Write attempts whose bytes have not all left the line when the attempt ends.
+  int undrainedAttempts = 0;
   std::deque<uint8_t> incoming;
   // Record.
   int openCount = 0;
@@ -98,6 +100,10 @@ class FakeSerialLine final : public platform::SerialLine {
       state_->writeScript.pop_front();
     }
     state_->written.insert(state_->written.end(), data, data + taken);
+    if (state_->undrainedAttempts > 0) {
+      --state_->undrainedAttempts;
+      return {taken, state_->written.size(), platform::SysStatus::Fail("drain", ETIMEDOUT)};
+    }
     if (taken < length) return {taken, 0, platform::SysStatus::Fail("write", ETIMEDOUT)};
     return {taken, 0, platform::OkStatus()};
   }
