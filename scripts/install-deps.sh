@@ -10,6 +10,7 @@ packages=(
   libcups2-dev cups-daemon cups-client
   qt6-base-dev libgl-dev fonts-liberation
   python3 python3-pil
+  srecord
 )
 
 missing=()

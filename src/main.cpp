@@ -1,11 +1,16 @@
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/exit_codes.h"
 #include "app/firmware_app.h"
+#include "app/usage.h"
 #include "framework/window_system.h"
 #include "platform/stop_request.h"
 
 int main(int argc, char** argv) {
+  // Help and version come before everything else: no window, no settings file, no log.
+  if (AnswerInformationRequest(std::vector<std::string>(argv, argv + argc))) return 0;
   // Opened only when the run turns out to be interactive, and kept until the end.
   std::unique_ptr<fw::WindowSystem> windowSystem;
   CFirmwareApp app([&] {

@@ -34,6 +34,14 @@ CEventLog::CEventLog(std::string moduleDir, std::string fallbackDir, int echoFd)
     : moduleDir(std::move(moduleDir)), fallbackDir(std::move(fallbackDir)), echoFd(echoFd) {}
 
 void CEventLog::Report(int silent, int notice, const std::string& text) {
+  Report(silent, notice, text, std::string());
+}
+
+void CEventLog::SetBeforeEcho(std::function<void()> function) {
+  beforeEcho = std::move(function);
+}
+
+void CEventLog::Report(int silent, int notice, const std::string& text, const std::string& reason) {
   if (silent == 0) {
     fw::MessageBox(text, kCaption);
     return;
@@ -43,7 +51,8 @@ void CEventLog::Report(int silent, int notice, const std::string& text) {
   buffer += line + "\r\n";
   if (echoFd >= 0) {
     // A caller at a terminal sees the line at once; the log file gets it at exit.
-    const std::string echoed = line + "\n";
+    if (beforeEcho) beforeEcho();
+    const std::string echoed = line + (reason.empty() ? "" : " (" + reason + ")") + "\n";
     [[maybe_unused]] const ssize_t ignored = ::write(echoFd, echoed.data(), echoed.size());
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // The one channel through which the program tells what happened. In an interactive run a
@@ -28,6 +29,12 @@ class CEventLog {
   CEventLog& operator=(const CEventLog&) = delete;
 
   void Report(int silent, int notice, const std::string& text);
+  // As above; the echo on standard error carries `reason` (why a port, node or file would
+  // not open) after the text. The log file and the message box get the text alone.
+  void Report(int silent, int notice, const std::string& text, const std::string& reason);
+  // Runs before each echoed line, so that a progress line drawn on the same terminal is
+  // ended first; an empty function removes it.
+  void SetBeforeEcho(std::function<void()> beforeEcho);
   // Appends the gathered lines to the log file and empties the buffer. Without lines the
   // file is not touched, not even created.
   void Flush();
@@ -41,4 +48,5 @@ class CEventLog {
   std::string moduleDir;
   std::string fallbackDir;
   int echoFd;
+  std::function<void()> beforeEcho;
 };

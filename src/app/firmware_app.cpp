@@ -1,12 +1,14 @@
 #include "app/firmware_app.h"
 
 #include <cstdio>
+#include <memory>
 #include <utility>
 
 #include "app/event_log.h"
 #include "app/exit_codes.h"
 #include "app/file_error.h"
 #include "app/model_catalogue.h"
+#include "app/terminal_progress.h"
 #include "download/download_dlg.h"
 #include "framework/dialog_colors.h"
 #include "platform/process_probe.h"
@@ -89,7 +91,13 @@ bool CFirmwareApp::InitInstance() {
     ApplyPortDefaults();
     mainWindow.port = port;
     log->Report(CEventLog::kSilent, CEventLog::kNotice, "In silent mode");
+    const std::unique_ptr<TerminalProgress> progressLine = TerminalProgress::ForStandardError();
+    if (progressLine) {
+      mainWindow.observer = progressLine.get();
+      log->SetBeforeEcho([line = progressLine.get()] { line->EndLine(); });
+    }
     mainWindow.DoModal();
+    log->SetBeforeEcho(nullptr);
     if (mainWindow.downloadFailed) SetExitCode(kSilentDownloadFailedExitCode);
   } else if (outcome == -1) {
     log->Report(CEventLog::kSilent, CEventLog::kMessage, "Invalid parameters");

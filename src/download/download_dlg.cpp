@@ -93,7 +93,7 @@ bool CDownloadDlg::OnInitDialog() {
   if (silent) {
     // The window stays invisible for the whole run.
     MoveWindow(fw::Rect{0, 0, 0, 0});
-    StartDownload();
+    StartSilentDownload();
     CEventLog::GetInstance()->Report(silent, CEventLog::kNotice, "Complete!!");
     return true;
   }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "download/download_observer.h"
 #include "download/link_class.h"
 #include "download/printer_socket.h"
 #include "framework/dialog.h"
@@ -65,8 +66,14 @@ class CDownloadDlg : public fw::Dialog {
   // A silent run ends with exit code 2 then.
   int downloadFailed = 0;
 
+  // Told how the download goes; none unless the owner installs one.
+  DownloadObserver* observer = nullptr;
+
   // The engine.
   void StartDownload();
+  // The start of an unattended download: HEX text of the two HEX models is converted
+  // first, as the Download button does.
+  void StartSilentDownload();
   void OnTimer(int id) override;
 
   // Firmware image checks of the two models with FPGA types.
@@ -105,7 +112,8 @@ class CDownloadDlg : public fw::Dialog {
  private:
   void SetHelpText(const char* text);
   void EnableButtons();
-  void FailStart(const std::string& text);
+  // `reason` says why a port or file would not open, for standard error only.
+  void FailStart(const std::string& text, const std::string& reason = std::string());
   // Puts back the queues a download over a local port or a device path parked.
   void RestoreParkedQueues();
   // A stop signal arrived during a download: lets go of everything, writes out the log
@@ -114,7 +122,8 @@ class CDownloadDlg : public fw::Dialog {
   void CloseLink();
   void MoveBar();
   void Report(const std::string& text);
-  int LoadImage();
+  // 0 when the firmware file cannot be read; `reason` then says why.
+  int LoadImage(std::string& reason);
 
   platform::Spooler& SystemSpooler();
   std::unique_ptr<platform::Spooler> spooler;

@@ -5,6 +5,7 @@
 #include "download/model_rules.h"
 #include "platform/file_bytes.h"
 #include "platform/stop_request.h"
+#include "ports/port_open_failure.h"
 #include "res/resource_ids.h"
 #include "ui/notice_dlg.h"
 
@@ -51,12 +52,15 @@ void CDownloadDlg::StartDownload() {
     }
   } else {
     if (!portIO.Configure(port)) return FailStart("Port Configuration Set Error!");
-    if (!portIO.Open(0)) return FailStart("Port Open Error. Port=" + port.portName);
+    if (!portIO.Open(0)) {
+      return FailStart("Port Open Error. Port=" + port.portName,
+                       DescribePortOpenFailure(portIO.LastOpenFailure()));
+    }
   }
 
-  if (!LoadImage()) {
+  if (std::string reason; !LoadImage(reason)) {
     CloseLink();
-    return FailStart("File Open Error. filename=" + firmwarePath);
+    return FailStart("File Open Error. filename=" + firmwarePath, reason);
   }
 
   if (!useSocket && NeedsCompatibilityCheck(modelCode)) {
@@ -66,14 +70,19 @@ void CDownloadDlg::StartDownload() {
       return FailStart(refusal);
     }
   }
+  if (observer) observer->OnSending(0, imageLength);
   SetTimer(useSocket ? kTimerTcpSend : kTimerPortSend, 10);
 }
 
-int CDownloadDlg::LoadImage() {
+int CDownloadDlg::LoadImage(std::string& reason) {
   // The image length is a 32-bit count that must still hold the header some models add.
   constexpr uint64_t kLargestImage = std::numeric_limits<uint32_t>::max() - sizeof kImageHeader;
   auto file = platform::ReadFileBytes(firmwarePath, kLargestImage);
-  if (!file) return 0;
+  if (!file) {
+    reason =
+        DescribeOpenFailure(firmwarePath, platform::SysStatus::Fail(file.call(), file.error()));
+    return 0;
+  }
   imageBuffer = std::move(file.value());
   if (NeedsImageHeader(modelCode) &&
       !(imageBuffer.size() >= sizeof kImageHeader &&
@@ -84,9 +93,9 @@ int CDownloadDlg::LoadImage() {
   return 1;
 }
 
-void CDownloadDlg::FailStart(const std::string& text) {
+void CDownloadDlg::FailStart(const std::string& text, const std::string& reason) {
   downloadFailed = 1;
-  Report(text);
+  CEventLog::GetInstance()->Report(silent, CEventLog::kMessage, text, reason);
   EnableButtons();
   // Queues parked for a download that never began go back at once.
   RestoreParkedQueues();
@@ -148,6 +157,7 @@ void CDownloadDlg::OnTimer(int id) {
           SetTimer(kTimerWriteFailed, 10);
         } else {
           bytesSent = imageLength;
+          if (observer) observer->OnSending(bytesSent, imageLength);
           SetTimer(kTimerSettle, 10);
         }
       } else {
@@ -158,6 +168,7 @@ void CDownloadDlg::OnTimer(int id) {
           bytesSent += static_cast<uint32_t>(blockSize);
           progress = static_cast<int>(uint64_t{bytesSent} * kSendBar / imageLength);
           MoveBar();
+          if (observer) observer->OnSending(bytesSent, imageLength);
           SetTimer(kTimerPortSend, blockSize == 64 ? 0 : 10);
         }
       }
@@ -169,17 +180,24 @@ void CDownloadDlg::OnTimer(int id) {
       } else {
         progress = ProgressAfterTcpSend(modelCode);
         MoveBar();
+        if (observer) observer->OnSending(imageLength, imageLength);
         SetTimer(kTimerSettle, 10);
       }
       break;
     case kTimerWriteFailed:
       SetTimer(kTimerEnd, 10);
       downloadFailed = 1;
+      if (observer) observer->OnEnded();
       Report("Write Failed!");
       break;
     case kTimerSettle:
       ++progress;
       MoveBar();
+      if (observer) {
+        const int ticksLeft = progress >= kFullBar ? 0 : kFullBar - progress;
+        observer->OnWaitingForPrinter(
+            imageLength, uint64_t{static_cast<unsigned>(ticksLeft)} * SettleTickMs(modelCode));
+      }
       if (progress >= kFullBar) {
         SetTimer(kTimerNotice, 10);
       } else {
@@ -206,6 +224,7 @@ void CDownloadDlg::OnTimer(int id) {
       RestoreParkedQueues();
       stopGuard.reset();
       SetHelpText("HELP : Finished firmware download.");
+      if (observer) observer->OnEnded();
       if (silent) PostClose();
       break;
     }

@@ -48,10 +48,9 @@ int CDownloadDlg::ConvertHexToFls(const std::string& path) {
 void CDownloadDlg::DownloadHexFile() {
   const std::string operatorFile = firmwarePath;
   if (!ConvertHexToFls(firmwarePath)) {
-    Report("Failed File Loading!!");
     firmwarePath = operatorFile;
-    EnableButtons();
-    return;
+    // A silent run ends here with its failure, as a refused start does.
+    return FailStart("Failed File Loading!!");
   }
   // The engine has the whole image in memory once its start step returns.
   StartDownload();

@@ -71,7 +71,11 @@ class ImageArea {
   size_t placed_ = 0;
 };
 
-bool PlaceIntelHexLine(std::string_view line, ImageArea& area, long long& segmentBase) {
+// `addressBase` is what the last extended address record set: a segment (type 02) moves
+// the data by its value times 16, a linear address (type 04) gives the upper 16 bits of
+// the address. Start-address records (03, 05) say where the printer would jump; they
+// place nothing.
+bool PlaceIntelHexLine(std::string_view line, ImageArea& area, long long& addressBase) {
   if (line.size() <= 8) return true;  // no record type: nothing to place
   long long value = 0;
   switch (line[8]) {
@@ -82,13 +86,17 @@ bool PlaceIntelHexLine(std::string_view line, ImageArea& area, long long& segmen
       count = static_cast<uint8_t>(count);
       for (long long i = 0; i < count; ++i) {
         if (!HexValue(line, 9 + 2 * static_cast<size_t>(i), 2, value)) return false;
-        if (!area.Place(segmentBase + offset + i, value)) return false;
+        if (!area.Place(addressBase + offset + i, value)) return false;
       }
       return true;
     }
     case '2':
       if (!HexValue(line, 9, 4, value)) return false;
-      segmentBase = value << 4;
+      addressBase = value << 4;
+      return true;
+    case '4':
+      if (!HexValue(line, 9, 4, value)) return false;
+      addressBase = value << 16;
       return true;
     default:
       return true;
@@ -145,11 +153,11 @@ bool BuildHexImage(std::string_view text, std::vector<uint8_t>& area) {
   const HexRecordKind kind = DetectHexRecordKind(text);
   if (kind == HexRecordKind::Invalid || kind == HexRecordKind::Undecided) return false;
   ImageArea image(area);
-  long long segmentBase = 0;
+  long long addressBase = 0;
   const size_t addressWidth = kind == HexRecordKind::S3 ? 8 : 6;
   return ForEachLine(text, [&](std::string_view line) {
     if (line.empty()) return true;
-    return kind == HexRecordKind::IntelHex ? PlaceIntelHexLine(line, image, segmentBase)
+    return kind == HexRecordKind::IntelHex ? PlaceIntelHexLine(line, image, addressBase)
                                            : PlaceSRecordLine(line, addressWidth, image);
   });
 }

@@ -16,8 +16,15 @@ int CParallelPort::Configure(const PortSettings& settings) {
 
 int CParallelPort::Open(int /*startReader*/) {
   if (device->IsOpen()) return isOpen ? 1 : 0;
+  openFailure = PortOpenFailure{};
   auto node = backends.portMap->Resolve(portName);
-  if (!node || !device->Open(node->devicePath, platform::DeviceSharing::kExclusive)) return 0;
+  if (!node) {
+    openFailure.condition = "no device node for this port name";
+    return 0;
+  }
+  openFailure.node = node->devicePath;
+  openFailure.status = device->Open(node->devicePath, platform::DeviceSharing::kExclusive);
+  if (!openFailure.status) return 0;
   if (backends.isWin9xPlatform && backends.isWin9xPlatform()) {
     timeouts[0] = timeouts[1] = timeouts[2] = kWin9xReadTimeoutMs;
   }

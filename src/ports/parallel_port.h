@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ports/port_backends.h"
+#include "ports/port_open_failure.h"
 #include "ports/port_settings.h"
 
 // An LPT port: the device node opened as a plain file, unshared, with the time-outs the
@@ -33,6 +34,8 @@ class CParallelPort {
   void Close();
 
   bool IsOpen() const { return isOpen != 0; }
+  // Why the last Open answered 0.
+  const PortOpenFailure& LastOpenFailure() const { return openFailure; }
   const std::array<uint32_t, 5>& Timeouts() const { return timeouts; }
 
  private:
@@ -41,4 +44,5 @@ class CParallelPort {
   std::string portName;
   std::array<uint32_t, 5> timeouts{};
   int isOpen = 0;
+  PortOpenFailure openFailure;
 };

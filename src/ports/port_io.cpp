@@ -90,3 +90,11 @@ void CPortIO::Close() {
       break;
   }
 }
+
+const PortOpenFailure& CPortIO::LastOpenFailure() const {
+  static const PortOpenFailure kNone;
+  if (serialPort) return serialPort->LastOpenFailure();
+  if (parallelPort) return parallelPort->LastOpenFailure();
+  if (usbPort) return usbPort->LastOpenFailure();
+  return kNone;
+}

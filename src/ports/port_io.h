@@ -33,6 +33,9 @@ class CPortIO {
   int Write(const uint8_t* data, int length);
   int Read(uint8_t* destination, int length, int waitMs);
   void Close();
+  // Why the last Open of the current implementation answered 0; nothing is known while
+  // there is none.
+  const PortOpenFailure& LastOpenFailure() const;
 
   // -1 until the first Configure.
   int32_t PortKind = -1;

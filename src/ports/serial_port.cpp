@@ -30,21 +30,25 @@ int CSerialPort::Configure(const PortSettings& settings) {
 int CSerialPort::Open(int /*startReader*/) {
   if (reader.Running()) Close();
   ReleaseLine();
+  openFailure = PortOpenFailure{};
   platform::Clock& clock = platform::CurrentClock();
   auto node = backends.portMap->Resolve(portName);
   platform::SysStatus opened = platform::SysStatus::Fail("open", ENOENT);
   if (node) {
+    openFailure.node = node->devicePath;
     opened = line->Open(node->devicePath, node->noModem ? platform::ModemLines::kAbsent
                                                         : platform::ModemLines::kPresent);
+  } else {
+    openFailure.condition = "no device node for this port name";
   }
   // The line settles before it is looked at, whatever the open gave.
   clock.SleepMs(kOpenSettleMs);
-  if (!opened) return 0;
+  if (!opened) return RefuseOpen(node ? opened : platform::OkStatus());
   lineOpen = true;
 
   if (flowControl != 0 && flowControl != 1) {
-    ReleaseLine();
-    return 0;
+    openFailure.condition = "unknown flow control";
+    return RefuseOpen(platform::OkStatus());
   }
   platform::SerialLineSettings lineSettings;
   lineSettings.baudRate = baudRate;
@@ -53,26 +57,33 @@ int CSerialPort::Open(int /*startReader*/) {
   lineSettings.parity = parity;
   lineSettings.flowControl = flowControl == 0 ? platform::SerialFlowControl::kDtrDsr
                                               : platform::SerialFlowControl::kXonXoff;
-  if (!line->Configure(lineSettings)) {
-    ReleaseLine();
-    return 0;
-  }
+  if (auto configured = line->Configure(lineSettings); !configured) return RefuseOpen(configured);
   // A printer that is switched off or not cabled shows neither DSR nor CTS.
   auto modem = line->ReadModemStatus();
-  if (!modem || !(flowControl == 0 ? modem.value().dsr : modem.value().cts)) {
-    ReleaseLine();
-    return 0;
+  if (!modem) return RefuseOpen(platform::SysStatus::Fail(modem.call(), modem.error()));
+  if (!(flowControl == 0 ? modem.value().dsr : modem.value().cts)) {
+    openFailure.condition = flowControl == 0
+                                ? "the printer does not raise DSR (switched off or not cabled?)"
+                                : "the printer does not raise CTS (switched off or not cabled?)";
+    return RefuseOpen(platform::OkStatus());
   }
   timeouts = kOpenTimeouts;
-  if (!line->SetTimeouts({timeouts[0], timeouts[1], timeouts[2], timeouts[3], timeouts[4]})) {
-    ReleaseLine();
-    return 0;
+  if (auto set =
+          line->SetTimeouts({timeouts[0], timeouts[1], timeouts[2], timeouts[3], timeouts[4]});
+      !set) {
+    return RefuseOpen(set);
   }
   line->Purge();
   rxBuffer.Allocate(rxBufferSize);
   isOpen = 1;
   reader.Start([this] { ReaderCycle(); });
   return 1;
+}
+
+int CSerialPort::RefuseOpen(const platform::SysStatus& status) {
+  if (!status.ok()) openFailure.status = status;
+  ReleaseLine();
+  return 0;
 }
 
 void CSerialPort::ReaderCycle() {

@@ -9,6 +9,7 @@
 
 #include "ports/polling_reader.h"
 #include "ports/port_backends.h"
+#include "ports/port_open_failure.h"
 #include "ports/port_settings.h"
 #include "ports/receive_buffer.h"
 
@@ -41,12 +42,16 @@ class CSerialPort {
   void Close();
 
   bool IsOpen() const { return isOpen.load() != 0; }
+  // Why the last Open answered 0.
+  const PortOpenFailure& LastOpenFailure() const { return openFailure; }
   const std::array<uint32_t, 5>& Timeouts() const { return timeouts; }
   // Received bytes that found the receive buffer full.
   uint64_t DroppedByteCount() const { return rxBuffer.DroppedCount(); }
 
  private:
   void ReaderCycle();
+  // Notes the failed call, if one failed, releases the line and answers 0.
+  int RefuseOpen(const platform::SysStatus& status);
   void ReleaseLine();
 
   PortBackends backends;
@@ -64,4 +69,5 @@ class CSerialPort {
   std::array<uint32_t, 5> timeouts{};
   int32_t rxBufferSize = 0;
   std::atomic<int> isOpen{0};
+  PortOpenFailure openFailure;
 };

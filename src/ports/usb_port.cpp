@@ -19,8 +19,15 @@ int CUsbPort::Configure(const PortSettings& settings) {
 
 int CUsbPort::Open(int startReader) {
   if (device->IsOpen()) return isOpen ? 1 : 0;
+  openFailure = PortOpenFailure{};
   auto node = backends.resolver->ResolveDevicePath(portName);
-  if (!node || !device->Open(node.value(), platform::DeviceSharing::kExclusive)) return 0;
+  if (!node) {
+    openFailure.condition = "no printer node (usblp) found for this device";
+    return 0;
+  }
+  openFailure.node = node.value();
+  openFailure.status = device->Open(node.value(), platform::DeviceSharing::kExclusive);
+  if (!openFailure.status) return 0;
   rxBuffer.Allocate(rxBufferSize);
   isOpen = 1;
   if (startReader != 0) reader.Start([this] { ReaderCycle(); });

@@ -7,6 +7,7 @@
 
 #include "ports/polling_reader.h"
 #include "ports/port_backends.h"
+#include "ports/port_open_failure.h"
 #include "ports/port_settings.h"
 #include "ports/receive_buffer.h"
 
@@ -40,6 +41,8 @@ class CUsbPort {
   void Close();
 
   bool IsOpen() const { return isOpen.load() != 0; }
+  // Why the last Open answered 0.
+  const PortOpenFailure& LastOpenFailure() const { return openFailure; }
   bool ReaderRunning() const { return reader.Running(); }
   // What the reader thread has received (it is started only on request).
   size_t BufferedByteCount() const { return rxBuffer.Count(); }
@@ -55,4 +58,5 @@ class CUsbPort {
   std::string portName;
   int32_t rxBufferSize = 0;
   std::atomic<int> isOpen{0};
+  PortOpenFailure openFailure;
 };

@@ -158,6 +158,44 @@ TEST_F(StartUpProcessTest, UsbJobWithoutConnectedPrinter) {
       << Log();
 }
 
+TEST_F(StartUpProcessTest, HelpAndVersionAnswerOnStandardOutputOnly) {
+  // Even a settings file, which otherwise decides every start, leaves them alone.
+  WriteIni("[QLX]\nPORTTYPE=COM1\nMODELNAME=TQR-03\nFWNAME=x.fls\n");
+  const auto version = Run({"--version", "-s"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "vrtqlx " VRTQLX_VERSION "\n");
+  EXPECT_EQ(version.err, "");
+  const auto help = Run({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.err, "");
+  for (const char* item :
+       {"-s",       "-m MODEL",   "-p PORT",        "-b BAUD",      "-tcpport PORT",
+        "-f FILE",  "vrtqlx.ini", "PORTTYPE",       "BAUDRATE",     "IP",
+        "TCPPORT",  "MODELNAME",  "FWNAME",         "Exit codes",   "QLX_COMn",
+        "QLX_LPTn", ",nomodem",   "QLX_SYSFS_ROOT", "QLX_DEV_ROOT", "CUPS_SERVER"}) {
+    EXPECT_NE(help.out.find(item), std::string::npos) << item;
+  }
+  EXPECT_FALSE(testsupport::FileExistsAt(programDir.Join("_VRT_QLX.txt")));
+  EXPECT_FALSE(testsupport::FileExistsAt(stateDir.Join("vrtqlx")));
+
+  // Only as the first argument: anything else keeps its meaning.
+  ::remove(workDir.Join("vrtqlx.ini").c_str());
+  EXPECT_EQ(Run({"--helpme"}).exitCode, 3);
+}
+
+TEST_F(StartUpProcessTest, RefusedPortSaysWhyOnStandardErrorOnly) {
+  testsupport::WriteFile(workDir.Join("x.fls"), "image");
+  const auto result = Run({"-s", "-p", "COM2", "-m", "TQR-23", "-f", "x.fls"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_TRUE(std::regex_match(
+      Log(), std::regex("VORTANE QLX\r\n\r\n" + kStamp + "  Port Open Error. Port=COM2\r\n\r\n")))
+      << Log();
+  EXPECT_TRUE(std::regex_match(
+      result.err, std::regex(kStamp + "  Port Open Error. Port=COM2 \\(/nonexistent/com: No "
+                                      "such file or directory\\)\n")))
+      << result.err;
+}
+
 TEST_F(StartUpProcessTest, StartWithoutJobSaysThereIsNoOperatorWindow) {
   const auto result = Run({});
   EXPECT_FALSE(result.timedOut);

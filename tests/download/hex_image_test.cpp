@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+
+#include "support/process_runner.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -23,6 +27,39 @@ std::string DataRecord(int address, int count, int value) {
   return line + "00\r\n";
 }
 
+// Records with correct checksums, so that other tools read them too.
+std::string IntelRecord(int type, int address, const std::vector<int>& data) {
+  std::vector<int> bytes{static_cast<int>(data.size()), (address >> 8) & 0xFF, address & 0xFF,
+                         type};
+  bytes.insert(bytes.end(), data.begin(), data.end());
+  int sum = 0;
+  std::string line = ":";
+  char pair[3];
+  for (int b : bytes) {
+    std::snprintf(pair, sizeof pair, "%02X", b & 0xFF);
+    line += pair;
+    sum += b;
+  }
+  std::snprintf(pair, sizeof pair, "%02X", (-sum) & 0xFF);
+  return line + pair + "\n";
+}
+
+std::string S3Record(uint32_t address, const std::vector<int>& data) {
+  std::vector<int> bytes{static_cast<int>(data.size() + 5)};
+  for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back((address >> shift) & 0xFF);
+  bytes.insert(bytes.end(), data.begin(), data.end());
+  int sum = 0;
+  std::string line = "S3";
+  char pair[3];
+  for (int b : bytes) {
+    std::snprintf(pair, sizeof pair, "%02X", b & 0xFF);
+    line += pair;
+    sum += b;
+  }
+  std::snprintf(pair, sizeof pair, "%02X", ~sum & 0xFF);
+  return line + pair + "\n";
+}
+
 TEST(HexImage, IntelHexDataRecordLandsInAnAreaOfOnes) {
   auto area = Image(":0400000001020304F2\n:00000001FF\n");
   ASSERT_EQ(area.size(), kHexImageSize);
@@ -32,11 +69,23 @@ TEST(HexImage, IntelHexDataRecordLandsInAnAreaOfOnes) {
   EXPECT_EQ(area[kHexImageSize - 1], 0xFF);
 }
 
-TEST(HexImage, SegmentRecordMovesLaterDataAndChecksumsAreNotChecked) {
+TEST(HexImage, AddressRecordsMoveLaterDataAndChecksumsAreNotChecked) {
   auto area = Image(":020000021000EC\n:02001000AABB00\n");
   EXPECT_EQ(area[0x10010], 0xAA);
   EXPECT_EQ(area[0x10011], 0xBB);
   EXPECT_EQ(area[0x10], 0xFF);
+  // A linear address record gives the upper 16 bits; the record that comes last decides,
+  // and start-address records place nothing.
+  auto linear = Image(
+      ":020000040003F7\n:02001000CCDD44\n:0400000500001234B1\n:0400000300201000C9\n"
+      ":020000021000EC\n:01002000EEF1\n");
+  EXPECT_EQ(linear[0x30010], 0xCC);
+  EXPECT_EQ(linear[0x30011], 0xDD);
+  EXPECT_EQ(linear[0x10020], 0xEE);
+  EXPECT_EQ(linear[0x10], 0xFF);
+  EXPECT_EQ(linear[0x20], 0xFF);
+  EXPECT_EQ(std::count(linear.begin(), linear.end(), 0xFF), kHexImageSize - 3);
+  Image(":020000040004F6\n:0100000011EE\n", false);  // linear base 0x40000
 }
 
 TEST(HexImage, SRecordsUseTheWidthOfTheFirstDataLine) {
@@ -61,6 +110,31 @@ TEST(HexImage, ByteCountsOfEightyAndMorePlaceThatManyBytes) {
   auto area = Image(DataRecord(0x100, 0x90, 0x5A));
   EXPECT_EQ(area[0x100 + 0x8F], 0x5A);
   EXPECT_EQ(area[0x100 + 0x90], 0xFF);
+}
+
+// The images equal those srec_cat makes of the same text, for linear and segment
+// addresses in Intel HEX and for S3 records.
+TEST(HexImage, ImagesEqualThoseOfSrecCat) {
+  const std::string srecCat = "/usr/bin/srec_cat";
+  if (!testsupport::FileExistsAt(srecCat)) GTEST_SKIP() << "srec_cat is not installed";
+  const std::vector<int> run{0x10, 0x21, 0x32, 0x43, 0x54, 0x65, 0x76, 0x87};
+  const std::string intel = IntelRecord(4, 0, {0x00, 0x01}) + IntelRecord(0, 0x0000, run) +
+                            IntelRecord(0, 0xFFF8, run) + IntelRecord(4, 0, {0x00, 0x03}) +
+                            IntelRecord(0, 0xFFF8, run) + IntelRecord(5, 0, {0, 0, 0x12, 0x34}) +
+                            IntelRecord(2, 0, {0x10, 0x00}) + IntelRecord(0, 0x0100, run) +
+                            IntelRecord(1, 0, {});
+  const std::string s3 = "S00600004844521B\n" + S3Record(0, run) + S3Record(0x2ABCD, run) +
+                         S3Record(0x3FFF8, run) + "S70500000000FA\n";
+  testsupport::TempDir dir;
+  for (const auto& [text, format] : {std::pair{intel, "-intel"}, std::pair{s3, "-motorola"}}) {
+    testsupport::WriteFile(dir.Join("in.txt"), text);
+    auto run = testsupport::RunProcess(srecCat, {dir.Join("in.txt"), format, "-fill", "0xFF", "0",
+                                                 "0x40000", "-o", dir.Join("out.bin"), "-binary"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string expected = testsupport::ReadFile(dir.Join("out.bin"));
+    const auto area = Image(text);
+    EXPECT_EQ(std::string(area.begin(), area.end()), expected) << format;
+  }
 }
 
 TEST(HexImage, RefusesTextOfNoKnownKind) {

@@ -1,6 +1,9 @@
 #include <signal.h>
 
+#include <algorithm>
+#include <future>
 #include <string>
+#include <vector>
 
 #include "e2e/silent_run_fixture.h"
 
@@ -19,6 +22,8 @@ TEST_F(SilentRun, TcpDownloadArrivesByteForByte) {
   EXPECT_EQ(Received(), image);
   EXPECT_FALSE(DriverFilesLeft());
   EXPECT_FALSE(testsupport::FileExistsAt(programDir.Join("_VRT_QLX.txt")));
+  // Standard error is no terminal here: a successful run prints nothing at all.
+  EXPECT_EQ(run.err, "");
 }
 
 TEST_F(SilentRun, SettingsFileFindsTheNewestImageOfItsModel) {
@@ -41,6 +46,85 @@ TEST_F(SilentRun, SerialLineOverAPseudoTerminal) {
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(Received(), image);
   EXPECT_FALSE(DriverFilesLeft());
+}
+
+TEST_F(SilentRun, ProgressLineOnATerminal) {
+  Image(200000);
+  const std::string tty = StartPrinter("serial");
+  auto run = Run({"-s", "-p", "COM3", "-m", "TQR-23", "-f", "TQR-23_V1.00_120826.fls"},
+                 {{"QLX_COM3", tty + ",nomodem"}}, Stderr::kTerminal);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("\rsending  0 / 200000 bytes  0%"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("\rsending  200000 / 200000 bytes  100%  "), std::string::npos);
+  EXPECT_NE(run.err.find("/s  0:"), std::string::npos);
+  EXPECT_NE(run.err.find("\rwaiting for the printer  200000 / 200000 bytes  100%  0:00 left"),
+            std::string::npos);
+  ASSERT_GE(run.err.size(), 2u);
+  EXPECT_EQ(run.err.substr(run.err.size() - 2), "\r\n");  // the terminal's own line end
+  // Redrawn in place at a bounded pace: a few lines a second, never one per block.
+  EXPECT_LT(std::count(run.err.begin(), run.err.end(), '\r'), 200);
+  EXPECT_FALSE(testsupport::FileExistsAt(programDir.Join("_VRT_QLX.txt")));
+}
+
+// The image TQR-03 gets from HEX text: the header, then an area of 0xFF with `bytes`.
+std::string ConvertedImage(const std::vector<std::pair<size_t, uint8_t>>& bytes) {
+  std::string image = std::string("\x1B\x23\x6D\x6B", 4) + std::string(0x40000, '\xFF');
+  for (const auto& [address, value] : bytes) image[4 + address] = static_cast<char>(value);
+  return image;
+}
+
+TEST_F(SilentRun, HexModelsConvertHexTextAndSendImagesAsTheyAre) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string expected;
+  };
+  // One byte past whole blocks: the bar ends close to its send mark, so the wait is short.
+  const std::string binary = Image(64 * 4096 + 1, "unused.fls");
+  const std::vector<Case> cases = {
+      {"linear.hex",
+       ":020000040001F9\n:02FFF000A1A2CA\n:020000040003F7\n:01000000B34C\n"
+       ":0400000500001234B1\n:00000001FF\n",
+       ConvertedImage({{0x1FFF0, 0xA1}, {0x1FFF1, 0xA2}, {0x30000, 0xB3}})},
+      {"s3.mot", "S00600004844521B\nS3070000001011229C\nS30700030000C3D427\nS70500000000FA\n",
+       ConvertedImage({{0x10, 0x11}, {0x11, 0x22}, {0x30000, 0xC3}, {0x30001, 0xD4}})},
+      {"image.fls", binary, binary},
+  };
+  // TQR-03 waits long for its printer after the last byte, so the three jobs run at once,
+  // each in a working directory and on a line of its own.
+  std::vector<std::unique_ptr<testsupport::TempDir>> dirs;
+  std::vector<std::unique_ptr<testsupport::ChildProcess>> printers;
+  std::vector<std::future<testsupport::ProcessResult>> runs;
+  for (const Case& c : cases) {
+    dirs.push_back(std::make_unique<testsupport::TempDir>());
+    testsupport::WriteFile(dirs.back()->Join(c.name), c.file);
+    printers.push_back(std::make_unique<testsupport::ChildProcess>(std::vector<std::string>{
+        VRTQLX_SIM_BINARY, "serial", "--out", dirs.back()->Join("received.bin")}));
+    auto ready = printers.back()->ReadLine(10000);
+    ASSERT_TRUE(ready && ready->rfind("ready ", 0) == 0);
+    testsupport::ProcessOptions options;
+    options.workingDir = dirs.back()->path();
+    options.env = {{"QLX_COM1", ready->substr(6) + ",nomodem"}, {"XDG_STATE_HOME", state.path()}};
+    options.timeLimit = std::chrono::milliseconds(90000);
+    runs.push_back(std::async(std::launch::async, [this, options, name = c.name] {
+      return testsupport::RunProcess(program, {"-s", "-p", "COM1", "-m", "TQR-03", "-f", name},
+                                     options);
+    }));
+  }
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].name);
+    const auto run = runs[i].get();
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    printers[i]->Wait(30000);
+    EXPECT_TRUE(testsupport::ReadFile(dirs[i]->Join("received.bin")) == cases[i].expected);
+  }
+
+  // Text that reads as HEX but has no place in the image fails before any port opens.
+  testsupport::WriteFile(work.Join("far.hex"), ":020000040004F6\n:0100000011EE\n");
+  auto run = Run({"-s", "-p", "COM1", "-m", "TQR-04", "-f", "far.hex"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(Log().find("]  Failed File Loading!!\r\n"), std::string::npos) << Log();
+  EXPECT_EQ(Log().find("Port Open Error"), std::string::npos);
 }
 
 TEST_F(SilentRun, ParallelPortOnADeviceNodeWithTheModelsHeader) {
@@ -108,9 +192,14 @@ TEST_F(SilentRun, MissingFirmwareFileIsRefusedAfterThePortOpened) {
   auto run =
       Run({"-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23", "-f", "absent.fls"});
   EXPECT_EQ(run.exitCode, 2);
-  EXPECT_NE(Log().find("]  File Open Error. filename=" + work.Join("absent.fls") + "\r\n"),
-            std::string::npos)
+  const std::string path = work.Join("absent.fls");
+  EXPECT_NE(Log().find("]  File Open Error. filename=" + path + "\r\n"), std::string::npos)
       << Log();
+  // Standard error also says why.
+  EXPECT_NE(run.err.find("]  File Open Error. filename=" + path + " (" + path +
+                         ": No such file or directory)\n"),
+            std::string::npos)
+      << run.err;
 }
 
 }  // namespace

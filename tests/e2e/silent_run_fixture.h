@@ -35,9 +35,13 @@ class SilentRun : public ::testing::Test {
     return bytes;
   }
 
+  enum class Stderr { kPipe, kTerminal };
+
   testsupport::ProcessResult Run(const std::vector<std::string>& args,
-                                 std::map<std::string, std::string> env = {}) {
+                                 std::map<std::string, std::string> env = {},
+                                 Stderr stderrOn = Stderr::kPipe) {
     testsupport::ProcessOptions options;
+    options.stderrOnTerminal = stderrOn == Stderr::kTerminal;
     options.workingDir = work.path();
     env.emplace("QLX_SYSFS_ROOT", state.Join("sys"));
     env.emplace("QLX_DEV_ROOT", state.Join("dev"));

@@ -1,7 +1,11 @@
 // The pure rules of the port layer: name classification, port map, version word, USB
-// interface paths, time-out arithmetic.
+// interface paths, time-out arithmetic, the reasons given for a refused open.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -11,6 +15,8 @@
 #include "platform/usb_device_node.h"
 #include "platform/win9x_platform.h"
 #include "ports/port_io.h"
+#include "ports/port_open_failure.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -137,6 +143,36 @@ TEST(CommTimeouts, TotalLimit) {
   EXPECT_EQ(platform::TotalTimeoutMs(0, 3000, 1u << 30), 3000);
   // A huge block saturates instead of wrapping to a short limit.
   EXPECT_EQ(platform::TotalTimeoutMs(0xFFFFFFFFu, 0xFFFFFFFFu, 1u << 30), INT32_MAX);
+}
+
+TEST(OpenFailureReason, NamesNodeErrorAndTheGroupThatMayOpenIt) {
+  testsupport::TempDir dir;
+  const std::string node = dir.Join("ttyS9");
+  testsupport::WriteFile(node, "");
+  // The node belongs to a group other than the superuser's, as serial nodes do.
+  if (getuid() == 0) {
+    ASSERT_EQ(chown(node.c_str(), static_cast<uid_t>(-1), 20), 0);
+  }
+  struct stat st {};
+  ASSERT_EQ(stat(node.c_str(), &st), 0);
+  const group* owner = getgrgid(st.st_gid);
+  if (st.st_gid == 0 || owner == nullptr) GTEST_SKIP() << "no group to name";
+  const std::string hint = "; add the user to group " + std::string(owner->gr_name);
+
+  using platform::SysStatus;
+  EXPECT_EQ(DescribeOpenFailure(node, SysStatus::Fail("open", EACCES)),
+            node + ": Permission denied" + hint + " (and log in again)");
+  EXPECT_EQ(DescribeOpenFailure("/no/such/node", SysStatus::Fail("open", EACCES)),
+            "/no/such/node: Permission denied");
+  EXPECT_EQ(DescribeOpenFailure(node, SysStatus::Fail("flock", EWOULDBLOCK)),
+            node + ": flock: " + std::strerror(EWOULDBLOCK) + "; another program holds the port");
+  EXPECT_EQ(DescribeOpenFailure(node, platform::OkStatus()), "");
+
+  PortOpenFailure refused;
+  refused.node = node;
+  refused.condition = "the printer does not raise DSR";
+  EXPECT_EQ(DescribePortOpenFailure(refused), node + ": the printer does not raise DSR");
+  EXPECT_EQ(DescribePortOpenFailure(PortOpenFailure{}), "");
 }
 
 }  // namespace

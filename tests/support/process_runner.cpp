@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,6 +38,27 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
   return pointers;
 }
 
+// A pseudo-terminal in the shape of a pipe: [0] the master the test reads, [1] the slave
+// the child writes. The slave is open before the child starts, so the master never sees
+// the hang-up of a terminal nobody has opened yet.
+bool OpenTerminal(int ends[2]) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  char name[256] = {};
+  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+      ::ptsname_r(master, name, sizeof name) != 0) {
+    if (master >= 0) ::close(master);
+    return false;
+  }
+  const int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (slave < 0) {
+    ::close(master);
+    return false;
+  }
+  ends[0] = master;
+  ends[1] = slave;
+  return true;
+}
+
 }  // namespace
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
@@ -51,7 +73,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   int outPipe[2];
   int errPipe[2];
   if (::pipe2(outPipe, O_CLOEXEC) != 0) return result;
-  if (::pipe2(errPipe, O_CLOEXEC) != 0) {
+  if (options.stderrOnTerminal ? !OpenTerminal(errPipe) : ::pipe2(errPipe, O_CLOEXEC) != 0) {
     ::close(outPipe[0]);
     ::close(outPipe[1]);
     return result;

@@ -13,6 +13,8 @@ struct ProcessOptions {
   std::map<std::string, std::string> env;
   std::vector<std::string> unset;
   std::chrono::milliseconds timeLimit{20000};
+  // Standard error on a pseudo-terminal instead of a pipe, as at an operator's terminal.
+  bool stderrOnTerminal = false;
 };
 
 struct ProcessResult {

@@ -1,0 +1,76 @@
+#include "app/usage.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kUsage =
+    R"(Usage: vrtqlx                 the operator's window (needs a display)
+       vrtqlx -s [OPTION]...   an unattended download, without any window
+       vrtqlx --help | --version
+
+Options of an unattended download (after -s, in any order):
+  -m MODEL          printer model, e.g. TQR-23
+  -p PORT           COM1 ... COM20 (115200 baud unless -b follows), LPT1 ... LPT3,
+                    USB (the first connected printer of the model), or NET ADDRESS
+                    (an IPv4 address; TCP port 9100 unless -tcpport follows)
+  -b BAUD           baud rate of the COM port named by an earlier -p
+  -tcpport PORT     TCP port of the NET address named by an earlier -p
+  -f FILE           firmware file, relative to the working directory or absolute
+Without -m, the one *.fls file of the working directory names model and file; with -m
+and without -f, the newest MODEL_..._MMDDYY.fls is taken. Without -p the job uses USB.
+TQR-03 and TQR-04 files of Intel HEX or S-record text are converted before they are sent.
+
+Settings file:
+  A vrtqlx.ini in the working directory makes every start an unattended download and
+  the command line is ignored. Section [QLX], keys:
+    PORTTYPE    COMn, LPTn, USB or NET (required)
+    BAUDRATE    baud rate of a COM port (0 when missing)
+    IP          printer address for NET (required then)
+    TCPPORT     TCP port for NET (0 when missing)
+    MODELNAME   model, e.g. TQR-23
+    FWNAME      firmware file name ending in "fls"
+
+Log:
+  Errors of unattended runs are appended to _VRT_QLX.txt beside the program (or in
+  $XDG_STATE_HOME/vrtqlx when that directory cannot take it) and written to standard
+  error. When standard error is a terminal, a progress line shows the download.
+
+Exit codes:
+  0  the download ran to its end (or help and version were printed)
+  1  invalid parameters, or the model choice was cancelled
+  2  the download failed: refused at its start, a failed write, a HEX file that does
+     not convert, or no connected USB printer of the model
+  3  an interactive start where no window can be shown
+
+Environment:
+  QLX_COMn=NODE     device node of COMn (default /dev/ttyS(n-1)); a ",nomodem" suffix
+                    marks a line without DSR / CTS, such as a pseudo-terminal
+  QLX_LPTn=NODE     device node of LPTn (default /dev/lp(n-1))
+  QLX_SYSFS_ROOT    where USB printers are looked for (default /sys)
+  QLX_DEV_ROOT      where their device nodes are (default /dev)
+  CUPS_SERVER       the print scheduler whose queues are paused during a download
+)";
+
+}  // namespace
+
+const char* UsageText() {
+  return kUsage;
+}
+
+std::string VersionLine() {
+  return std::string("vrtqlx ") + VRTQLX_VERSION;
+}
+
+bool AnswerInformationRequest(const std::vector<std::string>& arguments) {
+  if (arguments.size() < 2) return false;
+  if (arguments[1] == "--help") {
+    std::fputs(UsageText(), stdout);
+  } else if (arguments[1] == "--version") {
+    std::fputs((VersionLine() + "\n").c_str(), stdout);
+  } else {
+    return false;
+  }
+  std::fflush(stdout);
+  return true;
+}

@@ -1,0 +1,36 @@
+#include "ports/port_open_failure.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/node_group.h"
+
+std::string DescribeOpenFailure(const std::string& node, const platform::SysStatus& status) {
+  if (status.ok()) return std::string();
+  std::string text = node.empty() ? std::string() : node + ": ";
+  // The open itself needs no naming; a later call on the node (locking it, reading its
+  // settings) does, or its error text would read as if the node were not there.
+  if (std::strcmp(status.call(), "open") != 0) text += std::string(status.call()) + ": ";
+  text += std::strerror(status.error());
+  switch (status.error()) {
+    case EACCES:
+    case EPERM:
+      if (auto group = platform::NodeGroup(node)) {
+        text += "; add the user to group " + *group + " (and log in again)";
+      }
+      break;
+    case EBUSY:
+    case EWOULDBLOCK:
+      text += "; another program holds the port";
+      break;
+    default:
+      break;
+  }
+  return text;
+}
+
+std::string DescribePortOpenFailure(const PortOpenFailure& failure) {
+  if (!failure.status.ok()) return DescribeOpenFailure(failure.node, failure.status);
+  if (failure.condition == nullptr) return std::string();
+  return failure.node.empty() ? failure.condition : failure.node + ": " + failure.condition;
+}
