@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,10 @@ class DevicePathResolver {
 std::string UsbSysfsRoot();
 std::string UsbDevRoot();
 
+// sysfs names of USB devices are made of digits, letters, dots and dashes ("1-2.3", "usb1");
+// interfaces add a colon. Anything else (a slash, "..") cannot be one.
+bool IsSysfsUsbName(std::string_view name);
+
 // True for a name sysfs gives a USB device ("1-2.3", "usb1"): digits, letters, dots and
 // dashes, at most 64 of them; never an interface ("1-2:1.0") nor "." or "..".
 bool IsUsbDeviceEntryName(std::string_view name);
@@ -28,6 +33,9 @@ bool IsUsbDeviceEntryName(std::string_view name);
 // "\\?\usb#vid_XXXX&pid_XXXX#<entry>#{<interface class>}", or nullopt when the text is no
 // such path or the entry is no plain sysfs name (it must never climb out of the tree).
 std::optional<std::string> UsbEntryFromInterfacePath(const std::string& path);
+
+// The system's resolver: sysfs on Linux; on Windows the interface path opens as it is.
+std::shared_ptr<const DevicePathResolver> SystemDevicePathResolver();
 
 // A path beginning with '/' is a device node already and is used as it is. A USB
 // device-interface path names the usblp node of its sysfs entry: the first

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/sys_result.h"
@@ -22,6 +23,8 @@ class DeviceRegistry {
   virtual SysResult<RegistryValue> ReadValue(const std::string& keyName,
                                              const std::string& valueName) const = 0;
 };
+
+std::shared_ptr<const DeviceRegistry> SystemDeviceRegistry();
 
 // This system keeps no such registry: every key is missing.
 class NoDeviceRegistry final : public DeviceRegistry {

@@ -9,4 +9,8 @@ SysResult<RegistryValue> NoDeviceRegistry::ReadValue(const std::string& /*keyNam
   return SysResult<RegistryValue>::Fail("open registry key", ENOENT);
 }
 
+std::shared_ptr<const DeviceRegistry> SystemDeviceRegistry() {
+  return std::make_shared<NoDeviceRegistry>();
+}
+
 }  // namespace platform

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/posix_io.h"
 
 namespace platform {
 namespace {
@@ -45,19 +44,14 @@ UsbDeviceHandle::~UsbDeviceHandle() {
 }
 
 UsbDeviceHandle::UsbDeviceHandle(UsbDeviceHandle&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)) {}
+    : handle_(std::exchange(other.handle_, kNoHandle)) {}
 
 UsbDeviceHandle& UsbDeviceHandle::operator=(UsbDeviceHandle&& other) noexcept {
   if (this != &other) {
     Close();
-    fd_ = std::exchange(other.fd_, -1);
+    handle_ = std::exchange(other.handle_, kNoHandle);
   }
   return *this;
-}
-
-void UsbDeviceHandle::Close() {
-  posix::Close(fd_);
-  fd_ = -1;
 }
 
 }  // namespace platform

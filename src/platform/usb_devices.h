@@ -29,7 +29,8 @@ std::optional<uint16_t> ParseUsbIdText(std::string_view text);
 class UsbDeviceHandle {
  public:
   UsbDeviceHandle() = default;
-  explicit UsbDeviceHandle(int fd) : fd_(fd) {}
+  // The system's handle of the open device (a descriptor, or a Windows handle).
+  explicit UsbDeviceHandle(intptr_t handle) : handle_(handle) {}
   ~UsbDeviceHandle();
   UsbDeviceHandle(UsbDeviceHandle&& other) noexcept;
   UsbDeviceHandle& operator=(UsbDeviceHandle&& other) noexcept;
@@ -39,7 +40,8 @@ class UsbDeviceHandle {
   void Close();
 
  private:
-  int fd_ = -1;
+  static constexpr intptr_t kNoHandle = -1;
+  intptr_t handle_ = kNoHandle;
 };
 
 // The USB devices present when the list was taken, in enumeration order: the
@@ -63,6 +65,10 @@ class UsbDevices {
   // (as a download does).
   virtual SysResult<UsbDeviceHandle> OpenShared(const std::string& interfacePath) const = 0;
 };
+
+// The system's USB devices (sysfs on Linux, the device-setup functions on Windows) and its
+// device registry (none on Linux).
+std::shared_ptr<const UsbDevices> SystemUsbDevices();
 
 // USB devices from sysfs: every entry of <sysfs>/bus/usb/devices that has idVendor and
 // idProduct files, sorted by name; a device opens through its usblp node under <dev>.

@@ -114,4 +114,13 @@ SysResult<UsbDeviceHandle> SysfsUsbDevices::OpenShared(const std::string& interf
   return Result::Ok(std::move(handle));
 }
 
+void UsbDeviceHandle::Close() {
+  if (handle_ != kNoHandle) posix::Close(static_cast<int>(handle_));
+  handle_ = kNoHandle;
+}
+
+std::shared_ptr<const UsbDevices> SystemUsbDevices() {
+  return std::make_shared<SysfsUsbDevices>();
+}
+
 }  // namespace platform

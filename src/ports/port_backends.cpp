@@ -7,7 +7,7 @@ PortBackends PortBackends::System() {
   backends.makeSerialLine = [] { return platform::CreateSerialLine(); };
   backends.makeDeviceFile = [] { return platform::CreateDeviceFile(); };
   backends.portMap = std::make_shared<platform::PortMap>();
-  backends.resolver = std::make_shared<platform::SysfsDevicePathResolver>();
+  backends.resolver = platform::SystemDevicePathResolver();
   backends.isWin9xPlatform = [] { return platform::IsWin9xPlatform(); };
   return backends;
 }

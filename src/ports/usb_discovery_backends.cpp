@@ -4,8 +4,8 @@
 
 UsbDiscoveryBackends UsbDiscoveryBackends::System() {
   UsbDiscoveryBackends backends;
-  backends.devices = std::make_shared<platform::SysfsUsbDevices>();
-  backends.registry = std::make_shared<platform::NoDeviceRegistry>();
+  backends.devices = platform::SystemUsbDevices();
+  backends.registry = platform::SystemDeviceRegistry();
   backends.isWin9xPlatform = [] { return platform::IsWin9xPlatform(); };
   return backends;
 }
