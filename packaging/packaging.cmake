@@ -35,6 +35,7 @@ set(CPACK_PACKAGE_CONTACT "vrtqlx developers <vrtqlx@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "VORTANE QLX printer firmware downloader")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL vrtqlx)
 if(TARGET vrtqlx-qt)
   list(APPEND CPACK_COMPONENTS_ALL gui)
@@ -42,9 +43,11 @@ endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # Dependencies come from the shared libraries each package's files link (dpkg-shlibdeps):
-# libcups2 and the C++ runtime for the program, Qt 6 Widgets for the module.
+# the C++ runtime for the program, Qt 6 Widgets for the module. The program loads libcups
+# only when a download needs the spooler, so that one is named here.
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_NAME vrtqlx)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_VRTQLX_PACKAGE_DEPENDS "libcups2")
 set(CPACK_COMPONENT_VRTQLX_DESCRIPTION
   "Downloads a firmware image into a VORTANE QLX printer over a serial line, a parallel\n\
 port, a USB printer or TCP, unattended (-s or vrtqlx.ini) with an exit code. Comes with\n\

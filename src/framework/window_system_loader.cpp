@@ -48,12 +48,14 @@ void SayCannotLoad(const std::string& reason) {
 
 const WindowSystemModule* LoadModule() {
   const std::string path = FirstExisting(ModuleCandidates());
-  const platform::ModuleEntry entry = platform::LoadModuleEntry(path, kWindowSystemModuleEntry);
-  if (!entry.address) {
-    SayCannotLoad(entry.error);
+  const platform::SharedLibrary library = platform::LoadSharedLibrary(path);
+  std::string error = library.error;
+  void* entry = platform::LibrarySymbol(library, kWindowSystemModuleEntry, error);
+  if (!entry) {
+    SayCannotLoad(error);
     return nullptr;
   }
-  const auto handOver = reinterpret_cast<decltype(&vrtqlx_window_system_module)>(entry.address);
+  const auto handOver = reinterpret_cast<decltype(&vrtqlx_window_system_module)>(entry);
   const WindowSystemModule* module = handOver();
   if (!module || module->version != kWindowSystemModuleVersion || !module->open) {
     SayCannotLoad(path + " is of module version " + std::to_string(module ? module->version : 0) +

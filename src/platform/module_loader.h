@@ -4,16 +4,19 @@
 
 namespace platform {
 
-// The outcome of loading a shared module: the address of its entry point, or the loader's
-// own reason (which names the file or the symbol that failed).
-struct ModuleEntry {
-  void* address = nullptr;
+// A shared library loaded at run time for the rest of the process; `handle` is null when
+// it could not be loaded, and `error` then holds the loader's reason (which names the file).
+struct SharedLibrary {
+  void* handle = nullptr;
   std::string error;
 };
 
-// Loads the module at `path` for the rest of the process and looks up `entry` in it. Every
-// symbol is bound at load time, so a module that does not fit this program fails here with
-// a reason instead of ending the process later.
-ModuleEntry LoadModuleEntry(const std::string& path, const char* entry);
+// Every symbol is bound at load time, so a library that does not fit this program fails
+// here with a reason instead of ending the process later. Never unloaded: what it creates
+// (a window system, its own libraries' exit handlers) lives until the process ends.
+SharedLibrary LoadSharedLibrary(const std::string& path);
+
+// The address of `name` in `library`; nullptr with the loader's reason in `error`.
+void* LibrarySymbol(const SharedLibrary& library, const char* name, std::string& error);
 
 }  // namespace platform

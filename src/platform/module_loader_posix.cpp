@@ -13,19 +13,19 @@ std::string LoaderError() {
 
 }  // namespace
 
-ModuleEntry LoadModuleEntry(const std::string& path, const char* entry) {
+SharedLibrary LoadSharedLibrary(const std::string& path) {
   dlerror();
-  // Never closed: what the module creates (its window system, its libraries' exit handlers)
-  // lives until the process ends.
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) return {nullptr, LoaderError()};
-  void* address = dlsym(handle, entry);
-  if (!address) {
-    ModuleEntry failed{nullptr, LoaderError()};
-    dlclose(handle);
-    return failed;
-  }
-  return {address, {}};
+  return {handle, {}};
+}
+
+void* LibrarySymbol(const SharedLibrary& library, const char* name, std::string& error) {
+  if (!library.handle) return nullptr;
+  dlerror();
+  void* address = dlsym(library.handle, name);
+  if (!address) error = LoaderError();
+  return address;
 }
 
 }  // namespace platform

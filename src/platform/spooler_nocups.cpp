@@ -1,25 +1,9 @@
-#include "platform/spooler.h"
+#include "platform/absent_spooler.h"
 
 namespace platform {
 
-namespace {
-
-// A build without CUPS sees no spooler: no queues, and nothing to change.
-class AbsentSpooler final : public Spooler {
- public:
-  std::vector<SpoolerQueue> ListQueues() override { return {}; }
-  SysResult<SpoolerQueue> GetQueue(const std::string&) override {
-    return SysResult<SpoolerQueue>::Fail("spooler", ENOSYS);
-  }
-  SysStatus MoveQueue(const std::string&, const std::string&, std::optional<bool>) override {
-    return SysStatus::Fail("spooler", ENOSYS);
-  }
-};
-
-}  // namespace
-
 std::unique_ptr<Spooler> CreateSystemSpooler() {
-  return std::make_unique<AbsentSpooler>();
+  return CreateAbsentSpooler();
 }
 
 }  // namespace platform

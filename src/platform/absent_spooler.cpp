@@ -1,0 +1,24 @@
+#include "platform/absent_spooler.h"
+
+namespace platform {
+
+namespace {
+
+class AbsentSpooler final : public Spooler {
+ public:
+  std::vector<SpoolerQueue> ListQueues() override { return {}; }
+  SysResult<SpoolerQueue> GetQueue(const std::string&) override {
+    return SysResult<SpoolerQueue>::Fail("spooler", ENOSYS);
+  }
+  SysStatus MoveQueue(const std::string&, const std::string&, std::optional<bool>) override {
+    return SysStatus::Fail("spooler", ENOSYS);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Spooler> CreateAbsentSpooler() {
+  return std::make_unique<AbsentSpooler>();
+}
+
+}  // namespace platform
