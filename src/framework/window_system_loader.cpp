@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,9 @@ std::vector<std::string> ModuleCandidates() {
   auto programDir = platform::ProgramDirectory();
   const std::string dir = programDir ? programDir.value() : std::string(".");
   const std::string base = dir == "/" ? std::string() : dir;
-  return {base + "/" + kWindowSystemModuleFile, base + "/../lib/vrtqlx/" + kWindowSystemModuleFile};
+  const std::filesystem::path installed =
+      std::filesystem::path(base + "/../lib/vrtqlx/" + kWindowSystemModuleFile).lexically_normal();
+  return {base + "/" + kWindowSystemModuleFile, installed.string()};
 }
 
 std::string FirstExisting(const std::vector<std::string>& candidates) {
@@ -35,8 +38,9 @@ std::string FirstExisting(const std::vector<std::string>& candidates) {
     const auto state = platform::ProbeReadable(path);
     if (state && state.value() == platform::FileState::kReadable) return path;
   }
-  // None there: loading the first one anyway lets the loader say what is missing.
-  return candidates.front();
+  // None there: loading the installed one anyway lets the loader name what is missing
+  // where the package puts it.
+  return candidates.back();
 }
 
 void SayCannotLoad(const std::string& reason) {
