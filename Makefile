@@ -6,7 +6,8 @@ JOBS       ?= 2
 CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
-.PHONY: all deps build check test test-asan test-tsan fuzz run bench screenshots format clean
+.PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
+  format clean
 
 all: build
 
@@ -52,7 +53,20 @@ fuzz: deps
 	  || { tail -n 40 $(FUZZ_BUILD)/fuzz.log; exit 1; }
 	@tail -n 1 $(FUZZ_BUILD)/fuzz.log
 
-check: test test-asan test-tsan fuzz
+# The two Debian packages, vrtqlx and vrtqlx-gui, into $(BUILD)/.
+package: build
+	cmake --build $(BUILD) --target package
+
+# The program's package holds the program and its man page and needs no GUI library.
+check-package: package
+	@bash scripts/check-packages.sh $(BUILD)
+
+PREFIX ?= /usr/local
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+check: test test-asan test-tsan fuzz check-package
 
 # Only the program and the simulator: a first `make run` need not wait for the tests.
 run: deps $(BUILD)/build.ninja

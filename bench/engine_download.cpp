@@ -4,7 +4,7 @@
 //  2. the port send phase against its ceiling of one 4096-byte block per 10 ms timer tick
 //     (target: 0.9 of it or more);
 //  3. peak memory of a whole silent 16 MiB download run as a process (target: image size
-//     plus 30 MiB or less);
+//     plus 8 MiB or less: a silent run maps no GUI library);
 //  4. processor time while the progress bar settles (target: 1 % of one core or less).
 #include <fcntl.h>
 #include <signal.h>
@@ -191,13 +191,32 @@ void PortSendPhase(const fs::path& dir) {
       100 * (dlg.settleCpuEnd - dlg.settleCpuStart) / Seconds(dlg.settleEnd - dlg.settleStart));
 }
 
+// Runs the program as a grandchild, through this benchmark started again as a small helper
+// (`--peak-of`), and prints its peak. The kernel keeps, as a process's peak, the resident
+// size of the address space it was spawned from, so the program spawned straight from this
+// process, which holds images of its own by now, would report this process's peak instead.
+int PeakOf(char** argv) {
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ) != 0) return 1;
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  std::printf(
+      "silent 16 MiB download: exit %d, peak resident %.1f MiB = image + %.1f MiB "
+      "(target <= image + 8 MiB)\n",
+      WEXITSTATUS(status), usage.ru_maxrss / 1024.0, usage.ru_maxrss / 1024.0 - 16);
+  return 0;
+}
+
 void PeakMemory(const fs::path& dir) {
   constexpr size_t kSize = 16u << 20;
   const fs::path work = dir / "work";
   fs::create_directories(work);
   WriteImage(work, kSize);
   Simulator sim({"tcp", "--port", "0", "--out", (dir / "peak.bin").string()});
-  std::vector<std::string> args{VRTQLX_BINARY,
+  std::vector<std::string> args{fs::read_symlink("/proc/self/exe").string(),
+                                "--peak-of",
+                                VRTQLX_BINARY,
                                 "-s",
                                 "-p",
                                 "NET",
@@ -217,17 +236,13 @@ void PeakMemory(const fs::path& dir) {
   posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
   fs::current_path(here);
   int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  std::printf(
-      "silent 16 MiB download: exit %d, peak resident %.1f MiB = image + %.1f MiB "
-      "(target <= image + 30 MiB)\n",
-      WEXITSTATUS(status), usage.ru_maxrss / 1024.0, usage.ru_maxrss / 1024.0 - 16);
+  waitpid(pid, &status, 0);
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 2 && std::strcmp(argv[1], "--peak-of") == 0) return PeakOf(argv + 2);
   char pattern[] = "/tmp/vrtqlx-bench-XXXXXX";
   const fs::path dir = mkdtemp(pattern);
   TcpSendPhase(dir);

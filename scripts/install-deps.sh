@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests, the benchmarks and the GUI need.
+# Installs every Debian package the build, the tests, the benchmarks, the GUI and the
+# packaging (dpkg-shlibdeps, file, desktop-file-validate) need.
 # Safe to run again: it asks apt only for what is missing. Works as root or through sudo.
 set -euo pipefail
 
@@ -10,7 +11,7 @@ packages=(
   libcups2-dev cups-daemon cups-client
   qt6-base-dev libgl-dev fonts-liberation
   python3 python3-pil
-  srecord
+  srecord dpkg-dev file desktop-file-utils
 )
 
 missing=()

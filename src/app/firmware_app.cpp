@@ -47,7 +47,7 @@ void CFirmwareApp::SetCommandLine(std::vector<std::string> arguments) {
 bool CFirmwareApp::InitInstance() {
   // Queues that a run which died mid-download left paused are put back before anything
   // else, whatever this run turns out to be.
-  ResumeQueuesOfEndedRuns(*platform::CreateSystemSpooler(), platform::IsRunningInstance);
+  ResumeQueuesOfEndedRuns(*platform::CreateSystemSpoolerIfRunning(), platform::IsRunningInstance);
 
   // The sockets need no start-up on this platform, so nothing can fail before the colours.
   fw::SetDialogColors(fw::Rgb(255, 255, 255), fw::Rgb(80, 80, 80));

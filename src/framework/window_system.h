@@ -11,8 +11,9 @@ class WindowSystem {
   virtual ~WindowSystem() = default;
 };
 
-// Opens the window system when there is a display to show windows on. Without one it says
-// so on standard error and answers nothing, having touched no window system at all. A
+// Opens the window system when there is a display to show windows on, loading the module
+// that brings it. Without a display, or when the module cannot be loaded, it says so on
+// standard error in one line and answers nothing, having touched no window system at all. A
 // display that is named but cannot be reached ends the process with `unreachableExitCode`
 // after saying so.
 std::unique_ptr<WindowSystem> OpenWindowSystem(int& argc, char** argv, int unreachableExitCode);

@@ -38,4 +38,8 @@ class Spooler {
 // the build, a spooler that has no queues.
 std::unique_ptr<Spooler> CreateSystemSpooler();
 
+// The system's spooler when a scheduler may be running there; else one that has no queues,
+// found without loading the spooler's library (a start that needs no spooler stays light).
+std::unique_ptr<Spooler> CreateSystemSpoolerIfRunning();
+
 }  // namespace platform

@@ -8,6 +8,9 @@ in the repository, so building the program needs neither Python nor Pillow; run 
 again after changing a drawing:
 
     /usr/bin/python3 src/res/draw_pictures.py
+
+It also writes the application icon in the sizes of the desktop's icon theme to
+packaging/icons/, for the installed desktop entry.
 """
 
 import os
@@ -224,6 +227,21 @@ def icon():
     return image
 
 
+# Sizes of the hicolor icon theme the desktop entry's icon is installed in. The icon is drawn
+# on a 32-pixel grid: larger sizes repeat its pixels, the small one is filtered down.
+ICON_SIZES = [16, 32, 48, 64, 128, 256]
+
+
+def write_icons():
+    drawing = icon()
+    out_dir = os.path.join(HERE, "..", "..", "packaging", "icons")
+    os.makedirs(out_dir, exist_ok=True)
+    for size in ICON_SIZES:
+        resample = Image.NEAREST if size % 32 == 0 else Image.LANCZOS
+        image = drawing.resize((size, size), resample)
+        image.save(os.path.join(out_dir, f"vrtqlx-{size}.png"), optimize=True)
+
+
 # Resource id, drawing, colour depth the resource is made with.
 PICTURES = [
     (128, icon, 24),
@@ -305,6 +323,7 @@ def main():
     out.append("}  // namespace res")
     with open(os.path.join(HERE, "picture_data.cpp"), "w") as f:
         f.write("\n".join(out) + "\n")
+    write_icons()
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -25,6 +26,12 @@ class FakeSpooler final : public platform::Spooler {
   std::map<std::string, platform::SpoolerQueue> queues;
   std::set<std::string> refuseChange;
   int changes = 0;
+  // Sees the queues as they are when the window that owns this spooler ends.
+  std::function<void(const std::map<std::string, platform::SpoolerQueue>&)> onEnd;
+
+  ~FakeSpooler() override {
+    if (onEnd) onEnd(queues);
+  }
 
   std::vector<platform::SpoolerQueue> ListQueues() override {
     std::vector<platform::SpoolerQueue> all;
@@ -110,9 +117,11 @@ TEST(SpoolerRestore, EveryQueueIsTriedAndTheOnesThatFailAreKeptForTheWindowsEnd)
             std::string::npos);
 
   spool.refuseChange.clear();
+  std::map<std::string, platform::SpoolerQueue> atEnd;
+  spool.onEnd = [&](const auto& queues) { atEnd = queues; };
   dlg.reset();  // the window's end tries again
-  EXPECT_FALSE(spool.queues["a"].paused);
-  EXPECT_TRUE(spool.queues["c"].paused);
+  EXPECT_FALSE(atEnd["a"].paused);
+  EXPECT_TRUE(atEnd["c"].paused);
 }
 
 TEST(SpoolerRestore, AStartResumesOnlyQueuesOfRunsThatAreGone) {

@@ -18,6 +18,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   // The next line of standard output without its newline; nullopt when none came within
   // timeoutMs or the output ended.
   std::optional<std::string> ReadLine(int timeoutMs);

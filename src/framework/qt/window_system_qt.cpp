@@ -6,18 +6,11 @@
 #include "framework/backend.h"
 #include "framework/qt/qt_backend.h"
 #include "framework/window_system.h"
+#include "framework/window_system_module.h"
 
 namespace fw {
 
 namespace {
-
-bool DisplayNamed() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return true;
-  }
-  return false;
-}
 
 // Qt ends the process with abort() when it cannot reach the display it was given. Its
 // message handler is a plain function with no context, so the exit code waits here.
@@ -45,13 +38,7 @@ class QtWindowSystem final : public WindowSystem {
   ScopedBackend scoped_;
 };
 
-}  // namespace
-
-std::unique_ptr<WindowSystem> OpenWindowSystem(int& argc, char** argv, int unreachableExitCode) {
-  if (!DisplayNamed()) {
-    std::fputs("vrtqlx: no display: neither DISPLAY nor WAYLAND_DISPLAY is set.\n", stderr);
-    return nullptr;
-  }
+std::unique_ptr<WindowSystem> OpenQtWindowSystem(int& argc, char** argv, int unreachableExitCode) {
   UnreachableExitCode() = unreachableExitCode;
   const QtMessageHandler previous = qInstallMessageHandler(EndOnFatal);
   auto system = std::make_unique<QtWindowSystem>(argc, argv);
@@ -59,4 +46,13 @@ std::unique_ptr<WindowSystem> OpenWindowSystem(int& argc, char** argv, int unrea
   return system;
 }
 
+}  // namespace
+
 }  // namespace fw
+
+// The module's one entry point, looked up by name when the program loads it.
+extern "C" const fw::WindowSystemModule* vrtqlx_window_system_module() {
+  static constexpr fw::WindowSystemModule module{fw::kWindowSystemModuleVersion,
+                                                 fw::OpenQtWindowSystem};
+  return &module;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/spooler.h"
+
+namespace platform {
+
+// A spooler that is not there: no queues, and nothing to change. What a build without CUPS
+// sees, and a system where the CUPS library cannot be loaded.
+std::unique_ptr<Spooler> CreateAbsentSpooler();
+
+}  // namespace platform
