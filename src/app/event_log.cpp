@@ -1,7 +1,5 @@
 #include "app/event_log.h"
 
-#include <unistd.h>
-
 #include <utility>
 
 #include "framework/message_box.h"
@@ -9,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/local_time.h"
 #include "platform/standard_paths.h"
+#include "platform/terminal.h"
 
 namespace {
 
@@ -25,7 +24,7 @@ CEventLog* CEventLog::GetInstance() {
     auto stateDir = platform::UserStateDirectory();
     instance =
         new CEventLog(moduleDir ? moduleDir.value() : std::string(),
-                      stateDir ? stateDir.value() + "/vrtqlx" : std::string(), STDERR_FILENO);
+                      stateDir ? stateDir.value() + "/vrtqlx" : std::string(), platform::kStandardError);
   }
   return instance;
 }
@@ -53,7 +52,7 @@ void CEventLog::Report(int silent, int notice, const std::string& text, const st
     // A caller at a terminal sees the line at once; the log file gets it at exit.
     if (beforeEcho) beforeEcho();
     const std::string echoed = line + (reason.empty() ? "" : " (" + reason + ")") + "\n";
-    [[maybe_unused]] const ssize_t ignored = ::write(echoFd, echoed.data(), echoed.size());
+    platform::WriteText(echoFd, echoed);
   }
 }
 

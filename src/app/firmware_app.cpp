@@ -14,6 +14,7 @@
 #include "platform/process_probe.h"
 #include "platform/spooler.h"
 #include "platform/standard_paths.h"
+#include "platform/tcp_socket.h"
 #include "ports/park_note.h"
 
 namespace {
@@ -49,7 +50,16 @@ bool CFirmwareApp::InitInstance() {
   // else, whatever this run turns out to be.
   ResumeQueuesOfEndedRuns(*platform::CreateSystemSpoolerIfRunning(), platform::IsRunningInstance);
 
-  // The sockets need no start-up on this platform, so nothing can fail before the colours.
+  // A failed start of the sockets is told once the run knows how it talks to its user; a
+  // later Ethernet download then fails on its own.
+  const auto socketFailure = platform::StartSockets();
+  auto reportSocketFailure = [&](int silent) {
+    if (!socketFailure) return;
+    CEventLog::GetInstance()->Report(silent, CEventLog::kMessage,
+                                     "Socket Init Error! : " +
+                                         std::to_string(socketFailure->socketError) + ", " +
+                                         std::to_string(socketFailure->systemError));
+  };
   fw::SetDialogColors(fw::Rgb(255, 255, 255), fw::Rgb(80, 80, 80));
 
   // A current directory that cannot be read (removed under the process) leaves relative
@@ -71,6 +81,7 @@ bool CFirmwareApp::InitInstance() {
   const int outcome = DecideOutcome();
   CEventLog* log = CEventLog::GetInstance();
   if (outcome == 1) {
+    reportSocketFailure(CEventLog::kSilent);
     modelCode = ModelCodeForName(modelName);
     if (flags.kindUsb == 1 && flags.portResolved == 0) {
       std::string path;
@@ -111,6 +122,7 @@ bool CFirmwareApp::InitInstance() {
       std::fputs(kNoInteractiveWindowText, stderr);
       SetExitCode(kNoInteractiveWindowExitCode);
     } else {
+      reportSocketFailure(CEventLog::kInteractive);
       mainWindow.DoModal();
     }
   }

@@ -1,7 +1,5 @@
 #include "app/terminal_progress.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "platform/clock.h"
@@ -41,8 +39,8 @@ std::string Amount(const char* phase, uint64_t sent, uint64_t total) {
 }  // namespace
 
 std::unique_ptr<TerminalProgress> TerminalProgress::ForStandardError() {
-  if (!platform::IsTerminal(STDERR_FILENO)) return nullptr;
-  return std::make_unique<TerminalProgress>(STDERR_FILENO);
+  if (!platform::IsTerminal(platform::kStandardError)) return nullptr;
+  return std::make_unique<TerminalProgress>(platform::kStandardError);
 }
 
 TerminalProgress::TerminalProgress(int fd) : fd(fd) {}
@@ -82,7 +80,7 @@ void TerminalProgress::OnEnded() {
 
 void TerminalProgress::EndLine() {
   if (!lineOpen) return;
-  [[maybe_unused]] const ssize_t ignored = ::write(fd, "\n", 1);
+  platform::WriteText(fd, "\n");
   lineOpen = false;
   drawnLength = 0;
 }
@@ -92,6 +90,6 @@ void TerminalProgress::Draw(const std::string& text) {
   std::string line = "\r" + text;
   if (text.size() < drawnLength) line.append(drawnLength - text.size(), ' ');
   drawnLength = text.size();
-  [[maybe_unused]] const ssize_t ignored = ::write(fd, line.data(), line.size());
+  platform::WriteText(fd, line);
   lineOpen = true;
 }

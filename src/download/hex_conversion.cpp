@@ -1,7 +1,3 @@
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "download/download_dlg.h"
 #include "download/hex_image.h"
 #include "platform/file_bytes.h"
@@ -12,16 +8,6 @@ constexpr const char* kTempImageName = "tempHex.fls";
 // no firmware of these models.
 constexpr uint64_t kLargestHexFile = 64u << 20;
 
-bool WriteAll(int fd, const uint8_t* data, size_t length) {
-  while (length > 0) {
-    const ssize_t n = write(fd, data, length);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    length -= static_cast<size_t>(n);
-  }
-  return true;
-}
 }  // namespace
 
 int CDownloadDlg::ConvertHexToFls(const std::string& path) {
@@ -37,11 +23,13 @@ int CDownloadDlg::ConvertHexToFls(const std::string& path) {
   auto dir = tempDir.Path();
   if (!dir) return 0;
   firmwarePath = dir.value() + "/" + kTempImageName;
-  auto fd = tempDir.CreateFile(kTempImageName);
-  if (!fd) return 0;
-  bool whole = WriteAll(fd.value(), kHexImageHeader, sizeof kHexImageHeader);
-  if (built && whole) whole = WriteAll(fd.value(), area.data(), area.size());
-  if (close(fd.value()) != 0) whole = false;
+  auto file = tempDir.CreateFile(kTempImageName);
+  if (!file) return 0;
+  auto bytes = [](const uint8_t* data, size_t length) {
+    return std::string_view(reinterpret_cast<const char*>(data), length);
+  };
+  bool whole = file.value().WriteAll(bytes(kHexImageHeader, sizeof kHexImageHeader)).ok();
+  if (built && whole) whole = file.value().WriteAll(bytes(area.data(), area.size())).ok();
   return built && whole ? 1 : 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,7 +11,7 @@ namespace platform {
 
 enum class FileKind { kRegular, kDirectory, kOther };
 
-// An open file descriptor, closed when the object goes. Every descriptor is close-on-exec.
+// An open file, closed when the object goes. Every descriptor is close-on-exec.
 class File {
  public:
   File() = default;
@@ -33,12 +34,15 @@ class File {
   SysStatus WriteAll(std::string_view data);
   SysResult<FileKind> Kind() const;
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_ != kNoFile; }
 
  private:
-  explicit File(int fd) : fd_(fd) {}
+  // A descriptor on Linux, a handle on Windows.
+  explicit File(intptr_t fd) : fd_(fd) {}
   static SysResult<File> Open(const std::string& path, int flags, unsigned mode);
-  int fd_ = -1;
+  int Fd() const { return static_cast<int>(fd_); }
+  static constexpr intptr_t kNoFile = -1;
+  intptr_t fd_ = kNoFile;
 };
 
 }  // namespace platform

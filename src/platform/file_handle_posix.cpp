@@ -10,14 +10,14 @@
 namespace platform {
 
 File::~File() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) ::close(Fd());
 }
 
 File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) ::close(Fd());
     fd_ = std::exchange(other.fd_, -1);
   }
   return *this;
@@ -43,14 +43,14 @@ SysResult<File> File::CreateForAppend(const std::string& path, unsigned mode) {
 }
 
 SysResult<size_t> File::Read(char* buffer, size_t size) {
-  const ssize_t got = RetryOnInterrupt([&] { return ::read(fd_, buffer, size); });
+  const ssize_t got = RetryOnInterrupt([&] { return ::read(Fd(), buffer, size); });
   if (got < 0) return SysResult<size_t>::Fail("read", errno);
   return SysResult<size_t>::Ok(static_cast<size_t>(got));
 }
 
 SysStatus File::WriteAll(std::string_view data) {
   while (!data.empty()) {
-    const ssize_t put = RetryOnInterrupt([&] { return ::write(fd_, data.data(), data.size()); });
+    const ssize_t put = RetryOnInterrupt([&] { return ::write(Fd(), data.data(), data.size()); });
     if (put < 0) return SysStatus::Fail("write", errno);
     data.remove_prefix(static_cast<size_t>(put));
   }
@@ -59,7 +59,7 @@ SysStatus File::WriteAll(std::string_view data) {
 
 SysResult<FileKind> File::Kind() const {
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) return SysResult<FileKind>::Fail("fstat", errno);
+  if (::fstat(Fd(), &st) != 0) return SysResult<FileKind>::Fail("fstat", errno);
   if (S_ISREG(st.st_mode)) return SysResult<FileKind>::Ok(FileKind::kRegular);
   if (S_ISDIR(st.st_mode)) return SysResult<FileKind>::Ok(FileKind::kDirectory);
   return SysResult<FileKind>::Ok(FileKind::kOther);

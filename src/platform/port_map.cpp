@@ -34,13 +34,13 @@ std::optional<PortNode> PortMap::Resolve(const std::string& portName) const {
   std::string fallback;
   if (auto n = PortNumber(portName, "COM", 9)) {
     variable = "QLX_COM" + std::to_string(*n);
-    fallback = "/dev/ttyS" + std::to_string(*n - 1);
+    fallback = DefaultPortDevice(PortFamily::kSerial, *n);
   } else if (auto n = PortNumber(portName, "\\\\.\\COM", 20)) {
     variable = "QLX_COM" + std::to_string(*n);
-    fallback = "/dev/ttyS" + std::to_string(*n - 1);
+    fallback = DefaultPortDevice(PortFamily::kSerial, *n);
   } else if (auto n = PortNumber(portName, "LPT", 3)) {
     variable = "QLX_LPT" + std::to_string(*n);
-    fallback = "/dev/lp" + std::to_string(*n - 1);
+    fallback = DefaultPortDevice(PortFamily::kParallel, *n);
   } else {
     return std::nullopt;
   }

@@ -15,6 +15,12 @@ struct PortNode {
   bool operator==(const PortNode&) const = default;
 };
 
+enum class PortFamily { kSerial, kParallel };
+
+// The system's own device of port `number` (from 1): /dev/ttyS(n−1) and /dev/lp(n−1) on
+// Linux, \\.\COMn and \\.\LPTn on Windows.
+std::string DefaultPortDevice(PortFamily family, int number);
+
 // Maps the program's logical port names to device nodes: COM1 … COM9 and \\.\COM1 …
 // \\.\COM20 to /dev/ttyS(n−1), LPT1 … LPT3 to /dev/lp(n−1). The environment variable
 // QLX_COMn or QLX_LPTn, when set and not empty, names another node for that port.

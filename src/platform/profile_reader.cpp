@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/file_system.h"
 
 namespace platform {
 
@@ -64,12 +63,6 @@ ProfileReader::ProfileReader(std::string_view text) {
   }
 }
 
-SysResult<ProfileReader> ProfileReader::Load(const std::string& path) {
-  auto text = ReadWholeFile(path, kMaxFileBytes);
-  if (!text) return SysResult<ProfileReader>::Fail(text.call(), text.error());
-  return SysResult<ProfileReader>::Ok(ProfileReader(text.value()));
-}
-
 const std::string* ProfileReader::Find(std::string_view section, std::string_view key) const {
   for (const Section& candidate : sections_) {
     if (!EqualIgnoringCase(candidate.name, section)) continue;
@@ -81,13 +74,13 @@ const std::string* ProfileReader::Find(std::string_view section, std::string_vie
   return nullptr;
 }
 
-std::string ProfileReader::GetString(std::string_view section, std::string_view key,
+std::string ProfileReader::TextString(std::string_view section, std::string_view key,
                                      std::string_view fallback) const {
   const std::string* value = Find(section, key);
   return value ? *value : std::string(fallback);
 }
 
-int32_t ProfileReader::GetInt(std::string_view section, std::string_view key,
+int32_t ProfileReader::TextInt(std::string_view section, std::string_view key,
                               int32_t fallback) const {
   const std::string* value = Find(section, key);
   if (value == nullptr || value->empty()) return fallback;

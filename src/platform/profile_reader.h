@@ -40,8 +40,14 @@ class ProfileReader {
     std::vector<std::pair<std::string, std::string>> entries;
   };
   const std::string* Find(std::string_view section, std::string_view key) const;
+  // The answers from the parsed text.
+  std::string TextString(std::string_view section, std::string_view key,
+                         std::string_view fallback) const;
+  int32_t TextInt(std::string_view section, std::string_view key, int32_t fallback) const;
 
   std::vector<Section> sections_;
+  // Where the system's own profile reader takes the answers from, when it is used.
+  std::string systemFile_;
 };
 
 }  // namespace platform

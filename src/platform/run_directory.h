@@ -2,12 +2,13 @@
 
 #include <string>
 
+#include "platform/file_handle.h"
 #include "platform/sys_result.h"
 
 namespace platform {
 
-// A private directory (mode 0700) for the temporary files of one run, made under $TMPDIR
-// or /tmp on first use and removed, with the files put in it, when the object goes.
+// A private directory for the temporary files of one run (mode 0700 under $TMPDIR or /tmp
+// on Linux; under the system drive's \Temp\ on Windows), made on first use and removed, with the files put in it, when the object goes.
 class RunDirectory {
  public:
   RunDirectory() = default;
@@ -18,8 +19,8 @@ class RunDirectory {
   // The directory, made now if it is not there yet.
   SysResult<std::string> Path();
   // Creates `name` inside the directory for writing, replacing an earlier file of the
-  // run; never follows a link. Answers the open descriptor.
-  SysResult<int> CreateFile(const std::string& name);
+  // run; the file is new (never an existing one, never through a link).
+  SysResult<File> CreateFile(const std::string& name);
 
  private:
   std::string path_;

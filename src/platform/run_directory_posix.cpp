@@ -34,16 +34,12 @@ SysResult<std::string> RunDirectory::Path() {
   return SysResult<std::string>::Ok(path_);
 }
 
-SysResult<int> RunDirectory::CreateFile(const std::string& name) {
+SysResult<File> RunDirectory::CreateFile(const std::string& name) {
   auto dir = Path();
-  if (!dir) return SysResult<int>::Fail(dir.call(), dir.error());
+  if (!dir) return SysResult<File>::Fail(dir.call(), dir.error());
   const std::string file = dir.value() + "/" + name;
   unlink(file.c_str());
-  const int fd = RetryOnInterrupt([&] {
-    return ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  });
-  if (fd < 0) return SysResult<int>::Fail("open", errno);
-  return SysResult<int>::Ok(fd);
+  return File::CreateForAppend(file, 0600);
 }
 
 }  // namespace platform

@@ -2,11 +2,27 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/sys_result.h"
 
 namespace platform {
+
+// What stopped the system's sockets from starting: the sockets' own error code and the
+// system's last error.
+struct SocketStartFailure {
+  int socketError = 0;
+  int systemError = 0;
+};
+
+// Starts the system's sockets for the process (Windows needs that once; Linux does not).
+std::optional<SocketStartFailure> StartSockets();
+
+// True for an IPv4 address (in host byte order) of one single host. Only such an address can
+// be a printer: 0.0.0.0 in particular would reach a service of this very machine, and
+// broadcast or multicast addresses reach no one printer.
+bool IsUnicastHostAddress(uint32_t address);
 
 // A blocking IPv4 TCP client connection.
 class TcpSocket {
@@ -22,10 +38,12 @@ class TcpSocket {
   // Sends all of `data`; fails when the peer takes nothing for `stallTimeoutMs`.
   SysResult<size_t> SendAll(const uint8_t* data, size_t length, int stallTimeoutMs);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_ != kNoSocket; }
 
  private:
-  int fd_ = -1;
+  // A descriptor on Linux, a SOCKET on Windows.
+  static constexpr intptr_t kNoSocket = -1;
+  intptr_t fd_ = kNoSocket;
 };
 
 }  // namespace platform

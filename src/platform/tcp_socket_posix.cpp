@@ -13,6 +13,10 @@
 
 namespace platform {
 
+std::optional<SocketStartFailure> StartSockets() {
+  return std::nullopt;
+}
+
 TcpSocket::~TcpSocket() {
   Close();
 }
@@ -40,14 +44,6 @@ SysResult<in_addr> Resolve(const std::string& host) {
   return SysResult<in_addr>::Ok(address);
 }
 
-// Only a single host can be a printer. 0.0.0.0 in particular would reach a service of this
-// machine, and broadcast or multicast addresses reach no one printer.
-bool IsUnicastHost(in_addr address) {
-  const uint32_t host = ntohl(address.s_addr);
-  const uint32_t top = host >> 24;
-  return top != 0 && top < 224;
-}
-
 bool WaitFor(int fd, short events, int timeoutMs) {
   pollfd p{fd, events, 0};
   int rc = RetryOnInterrupt([&] { return poll(&p, 1, timeoutMs); });
@@ -59,7 +55,7 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   if (fd_ < 0) return SysStatus::Fail("connect", EBADF);
   auto address = Resolve(host);
   if (!address) return SysStatus::Fail(address.call(), address.error());
-  if (!IsUnicastHost(address.value())) return SysStatus::Fail("connect", EADDRNOTAVAIL);
+  if (!IsUnicastHostAddress(ntohl(address.value().s_addr))) return SysStatus::Fail("connect", EADDRNOTAVAIL);
   sockaddr_in peer{};
   peer.sin_family = AF_INET;
   peer.sin_port = htons(port);

@@ -1,11 +1,21 @@
 #include <unistd.h>
 
+#include "platform/sys_result.h"
 #include "platform/terminal.h"
 
 namespace platform {
 
 bool IsTerminal(int fd) {
   return ::isatty(fd) == 1;
+}
+
+void WriteText(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t put =
+        RetryOnInterrupt([&] { return ::write(fd, text.data(), text.size()); });
+    if (put <= 0) return;
+    text.remove_prefix(static_cast<size_t>(put));
+  }
 }
 
 }  // namespace platform

@@ -10,8 +10,4 @@ bool IsWin9xVersionWord(uint32_t versionWord) {
   return ((versionWord >> 16) & 0x7FFFu) == 0;
 }
 
-bool IsWin9xPlatform() {
-  return false;
-}
-
 }  // namespace platform

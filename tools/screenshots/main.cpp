@@ -29,7 +29,6 @@ class Screenshots {
     auto dir = scratch_.Path();
     auto file = scratch_.CreateFile(kFirmwareName);
     if (!dir || !file) return false;
-    close(file.value());
     firmware_ = dir.value() + "/" + kFirmwareName;
     fw::SetDialogColors(fw::Rgb(255, 255, 255), fw::Rgb(80, 80, 80));
     backend_.WhenOpened(res::kPrinterSelectDialog, [this](fw::Dialog& picker) {

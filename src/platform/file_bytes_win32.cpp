@@ -1,0 +1,80 @@
+#include <windows.h>
+
+#include <cerrno>
+
+#include "platform/file_bytes.h"
+#include "platform/win32_errors.h"
+
+namespace platform {
+
+namespace {
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+}  // namespace
+
+SysResult<std::vector<uint8_t>> ReadFileBytes(const std::string& path, uint64_t maxBytes) {
+  using Result = SysResult<std::vector<uint8_t>>;
+  Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return Result::Fail("open", EISDIR);
+    }
+    return Result::Fail("CreateFileA", LastErrno());
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size)) return Result::Fail("GetFileSizeEx", LastErrno());
+  if (static_cast<uint64_t>(size.QuadPart) > maxBytes) return Result::Fail("GetFileSizeEx", EFBIG);
+  std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    DWORD n = 0;
+    const DWORD ask = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1u << 30));
+    if (!ReadFile(file.get(), bytes.data() + got, ask, &n, nullptr)) {
+      return Result::Fail("ReadFile", LastErrno());
+    }
+    if (n == 0) break;  // the file shrank while being read
+    got += n;
+  }
+  bytes.resize(got);
+  return Result::Ok(std::move(bytes));
+}
+
+SysStatus WriteFileBytes(const std::string& path, const uint8_t* data, size_t length) {
+  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return SysStatus::Fail("CreateFileA", LastErrno());
+  size_t done = 0;
+  while (done < length) {
+    DWORD n = 0;
+    const DWORD ask = static_cast<DWORD>(std::min<size_t>(length - done, 1u << 30));
+    if (!WriteFile(file.get(), data + done, ask, &n, nullptr)) {
+      return SysStatus::Fail("WriteFile", LastErrno());
+    }
+    if (n == 0) return SysStatus::Fail("WriteFile", EIO);
+    done += n;
+  }
+  return OkStatus();
+}
+
+SysStatus RemoveFile(const std::string& path) {
+  if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
+      GetLastError() != ERROR_PATH_NOT_FOUND) {
+    return SysStatus::Fail("DeleteFileA", LastErrno());
+  }
+  return OkStatus();
+}
+
+}  // namespace platform

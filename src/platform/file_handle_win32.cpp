@@ -1,0 +1,95 @@
+#include <windows.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/file_handle.h"
+#include "platform/win32_errors.h"
+
+namespace platform {
+
+namespace {
+HANDLE AsHandle(intptr_t handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+
+// Opens with CreateFileA; `share` lets other programs read and write meanwhile, as the
+// C library's files do.
+SysResult<intptr_t> OpenHandle(const std::string& path, DWORD access, DWORD disposition) {
+  HANDLE handle = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS,
+                              nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return SysResult<intptr_t>::Fail("CreateFileA", LastErrno());
+  return SysResult<intptr_t>::Ok(reinterpret_cast<intptr_t>(handle));
+}
+}  // namespace
+
+File::~File() {
+  if (fd_ != kNoFile) CloseHandle(AsHandle(fd_));
+}
+
+File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, kNoFile)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (fd_ != kNoFile) CloseHandle(AsHandle(fd_));
+    fd_ = std::exchange(other.fd_, kNoFile);
+  }
+  return *this;
+}
+
+SysResult<File> File::OpenReadOnly(const std::string& path) {
+  auto handle = OpenHandle(path, GENERIC_READ, OPEN_EXISTING);
+  if (!handle) return SysResult<File>::Fail(handle.call(), handle.error());
+  return SysResult<File>::Ok(File(handle.value()));
+}
+
+SysResult<File> File::OpenForAppend(const std::string& path) {
+  // Append access alone makes every write land at the end of the file.
+  auto handle = OpenHandle(path, FILE_APPEND_DATA | GENERIC_READ, OPEN_EXISTING);
+  if (!handle) return SysResult<File>::Fail(handle.call(), handle.error());
+  return SysResult<File>::Ok(File(handle.value()));
+}
+
+SysResult<File> File::CreateForAppend(const std::string& path, unsigned /*mode*/) {
+  auto handle = OpenHandle(path, FILE_APPEND_DATA | GENERIC_READ, CREATE_NEW);
+  if (!handle) return SysResult<File>::Fail(handle.call(), handle.error());
+  return SysResult<File>::Ok(File(handle.value()));
+}
+
+SysResult<size_t> File::Read(char* buffer, size_t size) {
+  DWORD got = 0;
+  const DWORD ask = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+  if (!ReadFile(AsHandle(fd_), buffer, ask, &got, nullptr)) {
+    return SysResult<size_t>::Fail("ReadFile", LastErrno());
+  }
+  return SysResult<size_t>::Ok(got);
+}
+
+SysStatus File::WriteAll(std::string_view data) {
+  while (!data.empty()) {
+    DWORD put = 0;
+    const DWORD ask = static_cast<DWORD>(std::min<size_t>(data.size(), 1u << 30));
+    if (!WriteFile(AsHandle(fd_), data.data(), ask, &put, nullptr)) {
+      return SysStatus::Fail("WriteFile", LastErrno());
+    }
+    if (put == 0) return SysStatus::Fail("WriteFile", EIO);
+    data.remove_prefix(put);
+  }
+  return OkStatus();
+}
+
+SysResult<FileKind> File::Kind() const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(AsHandle(fd_), &info)) {
+    // Devices (a COM port, a printer) have no file information.
+    if (GetFileType(AsHandle(fd_)) != FILE_TYPE_DISK) return SysResult<FileKind>::Ok(FileKind::kOther);
+    return SysResult<FileKind>::Fail("GetFileInformationByHandle", LastErrno());
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    return SysResult<FileKind>::Ok(FileKind::kDirectory);
+  }
+  return SysResult<FileKind>::Ok(FileKind::kRegular);
+}
+
+}  // namespace platform

@@ -1,0 +1,10 @@
+#include "platform/port_map.h"
+
+namespace platform {
+
+// The device namespace reaches COM10 and above too, which the plain names do not.
+std::string DefaultPortDevice(PortFamily family, int number) {
+  return (family == PortFamily::kSerial ? "\\\\.\\COM" : "\\\\.\\LPT") + std::to_string(number);
+}
+
+}  // namespace platform

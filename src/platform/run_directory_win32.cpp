@@ -1,0 +1,60 @@
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/run_directory.h"
+#include "platform/win32_errors.h"
+
+// windows.h names CreateFileA after the ANSI or wide call; this file means the run's own.
+#undef CreateFile
+
+namespace platform {
+
+RunDirectory::~RunDirectory() {
+  if (path_.empty()) return;
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    std::vector<std::string> names;
+    do {
+      const std::string name = found.cFileName;
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    for (const auto& name : names) DeleteFileA((path_ + "\\" + name).c_str());
+  }
+  RemoveDirectoryA(path_.c_str());
+}
+
+SysResult<std::string> RunDirectory::Path() {
+  if (!path_.empty()) return SysResult<std::string>::Ok(path_);
+  // The system drive's \Temp\, as the program has always used; a directory of this run's
+  // own inside it, so that no other program's file is ever taken for ours.
+  const char* drive = std::getenv("SystemDrive");
+  const std::string temp = std::string(drive && *drive ? drive : "C:") + "\\Temp";
+  if (!CreateDirectoryA(temp.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    return SysResult<std::string>::Fail("CreateDirectoryA", LastErrno());
+  }
+  const std::string stem = temp + "\\vrtqlx-" + std::to_string(GetCurrentProcessId()) + "-";
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = stem + std::to_string(GetTickCount() + attempt);
+    if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+      path_ = candidate;
+      return SysResult<std::string>::Ok(path_);
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return SysResult<std::string>::Fail("CreateDirectoryA", LastErrno());
+}
+
+SysResult<File> RunDirectory::CreateFile(const std::string& name) {
+  auto dir = Path();
+  if (!dir) return SysResult<File>::Fail(dir.call(), dir.error());
+  const std::string file = dir.value() + "\\" + name;
+  DeleteFileA(file.c_str());
+  return File::CreateForAppend(file, 0600);
+}
+
+}  // namespace platform

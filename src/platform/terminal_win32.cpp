@@ -1,0 +1,21 @@
+#include <io.h>
+
+#include <algorithm>
+
+#include "platform/terminal.h"
+
+namespace platform {
+
+bool IsTerminal(int fd) {
+  return _isatty(fd) != 0;
+}
+
+void WriteText(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const int put = _write(fd, text.data(), static_cast<unsigned>(std::min<size_t>(text.size(), 1u << 20)));
+    if (put <= 0) return;
+    text.remove_prefix(static_cast<size_t>(put));
+  }
+}
+
+}  // namespace platform
