@@ -73,7 +73,7 @@ TEST_F(MainWindowGui, EveryWindowTakesItsTemplateSize) {
   backend.WhenOpened(res::kMainDialog, [&](fw::Dialog& d) {
     record(d);
     ClickControl(window, res::kConfigButton);
-    window.SendSysCommand(0x10);
+    window.SendSysCommand(0x10);  // the About entry of the system menu
     window.EndDialog(fw::IDOK);
   });
   EXPECT_EQ(window.DoModal(), fw::IDOK);

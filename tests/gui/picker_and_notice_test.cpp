@@ -108,11 +108,12 @@ TEST_F(PickerGui, DoubleClickOnTheSeventhRowLeavesTheMainWindowAlone) {
   bool exitUnderPointer = false;
   bool endedBySecondClick = true;
   backend.WhenOpened(res::kMainDialog, [&](fw::Dialog&) {
-    fw::qt::DialogWindow* main = backend.WindowOf(window);
+    fw::qt::DialogWindow* mainWindow = backend.WindowOf(window);
     QWidget* exitButton = ControlWidget(window, res::kExitButton);
-    exitUnderPointer = exitButton && main->childAt(main->mapFromGlobal(global)) == exitButton;
+    exitUnderPointer =
+        exitButton && mainWindow->childAt(mainWindow->mapFromGlobal(global)) == exitButton;
     // The rest of the double click, through the window system, timed as one.
-    QWindow* handle = main->windowHandle();
+    QWindow* handle = mainWindow->windowHandle();
     const QPointF local = handle->mapFromGlobal(global);
     int time = QTest::lastMouseTimestamp;
     for (QEvent::Type type :
