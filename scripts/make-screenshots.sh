@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `make screenshots`: renders the model picker, the main window, the settings dialog and
-# the completion notice offscreen through the program's own Qt backend into docs/.
+# `make screenshots`: renders the model picker, the main window, the settings dialog, the
+# completion notice and the About box offscreen through the program's own Qt backend into
+# docs/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$top/build}

@@ -6,6 +6,26 @@
 
 namespace fw {
 
+namespace {
+// number × numerator ÷ denominator, rounded half away from zero, as the original window
+// system scales dialog units.
+int MulDiv(int number, int numerator, int denominator) {
+  const long long product = static_cast<long long>(number) * numerator;
+  const long long half = denominator / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                       : (product - half) / denominator);
+}
+
+// Position and size are scaled each on its own, so a control's size in pixels does not
+// depend on where it stands.
+Rect DialogUnitsToPixels(const Rect& dlu, Size baseUnits) {
+  const int left = MulDiv(dlu.left, baseUnits.cx, 4);
+  const int top = MulDiv(dlu.top, baseUnits.cy, 8);
+  return Rect{left, top, left + MulDiv(dlu.Width(), baseUnits.cx, 4),
+              top + MulDiv(dlu.Height(), baseUnits.cy, 8)};
+}
+}  // namespace
+
 Dialog::Dialog(DialogTemplate tmpl) : template_(std::move(tmpl)) {}
 
 Dialog::~Dialog() = default;
@@ -272,22 +292,18 @@ void Dialog::SetIcon(int imageId) {
 }
 
 void Dialog::CreateWindowState(Size baseUnits) {
-  auto toPixels = [&](const Rect& dlu) {
-    return Rect{dlu.left * baseUnits.cx / 4, dlu.top * baseUnits.cy / 8,
-                dlu.right * baseUnits.cx / 4, dlu.bottom * baseUnits.cy / 8};
-  };
   controls_.clear();
   for (const auto& t : template_.controls) {
     ControlState c;
     c.id = t.id;
     c.cls = t.cls;
     c.style = t.style;
-    c.rect = toPixels(t.dlu);
+    c.rect = DialogUnitsToPixels(t.dlu, baseUnits);
     c.text = t.text;
     c.imageId = t.imageId;
     controls_.push_back(std::move(c));
   }
-  windowRect_ = toPixels(Rect{0, 0, template_.width, template_.height});
+  windowRect_ = DialogUnitsToPixels(Rect{0, 0, template_.width, template_.height}, baseUnits);
   windowText_ = template_.caption;
   systemMenu_.clear();
   iconId_ = 0;

@@ -35,6 +35,9 @@ constexpr uint32_t kEditableDropDown = 1u << 7;
 constexpr uint32_t kVerticalScroll = 1u << 8;
 constexpr uint32_t kAutoHorizontalScroll = 1u << 9;
 constexpr uint32_t kSortedList = 1u << 10;
+// A list box without it shows whole rows only: its height is trimmed to a whole number of
+// items.
+constexpr uint32_t kNoIntegralHeight = 1u << 11;
 }  // namespace style
 
 // Window style bits of a dialog template.

@@ -1,9 +1,13 @@
 #include <QListWidget>
+#include <QStyle>
+#include <map>
 
 #include "download/download_dlg.h"
+#include "framework/headless/operator_actions.h"
 #include "framework/resources.h"
 #include "gui_fixture.h"
 #include "res/resource_ids.h"
+#include "ui/notice_dlg.h"
 
 namespace {
 
@@ -44,8 +48,86 @@ class MainWindowGui : public GuiTest {
     EXPECT_EQ(window.DoModal(), fw::IDOK);
   }
 
+  QSize WindowSize(const fw::Dialog& dialog) { return backend.WindowOf(dialog)->size(); }
+
   CDownloadDlg window;
 };
+
+// Dialog units become pixels rounded, as the original scales them: the Arial 8 pt windows
+// (base units 6 x 13) have fixed sizes; the other two fonts depend on what the machine has.
+TEST_F(MainWindowGui, EveryWindowTakesItsTemplateSize) {
+  std::map<int, QSize> sizes;
+  auto record = [&](fw::Dialog& d) { sizes[d.Template().id] = WindowSize(d); };
+  backend.WhenOpened(res::kPortConfigDialog, [&](fw::Dialog& d) {
+    record(d);
+    d.EndDialog(fw::IDCANCEL);
+  });
+  backend.WhenOpened(res::kAboutDialog, [&](fw::Dialog& d) {
+    record(d);
+    d.EndDialog(fw::IDOK);
+  });
+  backend.WhenOpened(res::kPrinterSelectDialog, [&](fw::Dialog& d) {
+    record(d);
+    fw::SelectItem(d, 1018, 22);
+  });
+  backend.WhenOpened(res::kMainDialog, [&](fw::Dialog& d) {
+    record(d);
+    ClickControl(window, res::kConfigButton);
+    window.SendSysCommand(0x10);  // the About entry of the system menu
+    window.EndDialog(fw::IDOK);
+  });
+  EXPECT_EQ(window.DoModal(), fw::IDOK);
+  backend.WhenOpened(res::kNoticeDialog, [&](fw::Dialog& d) {
+    record(d);
+    d.EndDialog(fw::IDOK);
+  });
+  CNoticeDlg notice;
+  notice.DoModal();
+
+  auto rounded = [&](const char* font, int points, int w, int h) {
+    const fw::Size base = backend.DialogBaseUnits(font, points);
+    return QSize((w * base.cx + 2) / 4, (h * base.cy + 4) / 8);
+  };
+  EXPECT_EQ(sizes[res::kMainDialog], QSize(288, 221));
+  EXPECT_EQ(sizes[res::kPrinterSelectDialog], QSize(218, 120));
+  EXPECT_EQ(sizes[res::kNoticeDialog], QSize(344, 192));
+  EXPECT_EQ(sizes[res::kPortConfigDialog], rounded("Small Fonts", 7, 197, 151));
+  EXPECT_EQ(sizes[res::kAboutDialog], rounded("MS Sans Serif", 8, 235, 55));
+}
+
+// The settings dialog is system-modal: it stays above the topmost main window. Its radio
+// buttons stand on white, enabled or not.
+TEST_F(MainWindowGui, SettingsDialogStaysAboveWithRadiosOnWhite) {
+  QImage shot;
+  std::vector<QRect> radios;
+  bool above = false;
+  backend.WhenOpened(res::kPortConfigDialog, [&](fw::Dialog& d) {
+    d.EnableItem(res::kUsbRadio, false);
+    shot = Render(d);
+    for (int id : {res::kComRadio, res::kLptRadio, res::kUsbRadio, res::kEthernetRadio}) {
+      QWidget* radio = ControlWidget(d, id);
+      // Right of the round indicator, which is grey inside when disabled, as it should be.
+      const int indicator = radio->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth);
+      radios.push_back(radio->geometry().adjusted(indicator, 0, 0, 0));
+    }
+    QWidget* settings = backend.WindowOf(d);
+    above = (settings->windowFlags() & Qt::WindowStaysOnTopHint) &&
+            QApplication::activeModalWidget() == settings;
+    d.EndDialog(fw::IDCANCEL);
+  });
+  OpenWith([&] {
+    EXPECT_TRUE(backend.WindowOf(window)->windowFlags() & Qt::WindowStaysOnTopHint);
+    ClickControl(window, res::kConfigButton);
+  });
+  EXPECT_TRUE(above);
+  ASSERT_EQ(radios.size(), 4u);
+  for (const QRect& radio : radios) {
+    SCOPED_TRACE(radio.x());
+    EXPECT_EQ(CountColour(shot, radio, fw::Color{239, 239, 239}), 0);
+    EXPECT_EQ(PixelAt(shot, radio.left(), radio.top()), kWhite);
+    EXPECT_EQ(PixelAt(shot, radio.right(), radio.bottom()), kWhite);
+  }
+}
 
 TEST_F(MainWindowGui, ButtonsTakeTheirFaceSizeWithCaptionsInTheirColours) {
   QImage shot;
@@ -56,25 +138,25 @@ TEST_F(MainWindowGui, ButtonsTakeTheirFaceSizeWithCaptionsInTheirColours) {
     int top;
     bool enabled;
   };
-  for (const Row& row : {Row{res::kConfigButton, 47, true}, Row{res::kSelectButton, 84, false},
+  for (const Row& row : {Row{res::kConfigButton, 47, true}, Row{res::kSelectButton, 85, false},
                          Row{res::kDownloadButton, 120, false}, Row{res::kExitButton, 156, true}}) {
     SCOPED_TRACE(row.id);
-    const QRect face(163, row.top, 108, 22);
+    const QRect face(164, row.top, 108, 22);
     const fw::Color ink = row.enabled ? kCaption : kCaptionDisabled;
     const fw::Color other = row.enabled ? kCaptionDisabled : kCaption;
     EXPECT_GT(CountColour(shot, face, ink), 20);
     EXPECT_EQ(CountColour(shot, face, other), 0);
     // The caption starts at 17, 3 in the button (within the glyphs' side bearing).
     const QPoint first = FirstOf(shot, face, ink);
-    EXPECT_GE(first.x(), 163 + 17);
-    EXPECT_LE(first.x(), 163 + 19);
+    EXPECT_GE(first.x(), 164 + 17);
+    EXPECT_LE(first.x(), 164 + 19);
     EXPECT_GE(first.y(), row.top + 3);
     EXPECT_LE(first.y(), row.top + 6);
     // The face: a black (disabled: grey) frame one pixel in from the edge.
     const fw::Color frame = row.enabled ? kBlack : fw::Color{192, 192, 192};
-    EXPECT_EQ(PixelAt(shot, 163 + 50, row.top + 1), frame);
-    EXPECT_EQ(PixelAt(shot, 163 + 50, row.top), kWhite);
-    EXPECT_EQ(PixelAt(shot, 163 + 108, row.top + 10), kWhite);  // right of the face
+    EXPECT_EQ(PixelAt(shot, 164 + 50, row.top + 1), frame);
+    EXPECT_EQ(PixelAt(shot, 164 + 50, row.top), kWhite);
+    EXPECT_EQ(PixelAt(shot, 164 + 108, row.top + 10), kWhite);  // right of the face
   }
 }
 
@@ -120,14 +202,15 @@ TEST_F(MainWindowGui, ProgressBarFillsFromItsOriginInsideTheFrame) {
 TEST_F(MainWindowGui, TitleHelpLinesAndModelPicture) {
   QImage shot;
   OpenWith([&] { shot = Render(window); });
-  // The title line on its own background, its text grey; the line under it at y 15.
+  // The title line on its own background down to the line under it at y 15, its text grey.
   EXPECT_EQ(PixelAt(shot, 280, 5), (fw::Color{238, 239, 206}));
+  EXPECT_EQ(PixelAt(shot, 280, 14), (fw::Color{238, 239, 206}));
   EXPECT_GT(CountColour(shot, QRect(0, 0, 286, 14), fw::Color{100, 100, 100}), 50);
   EXPECT_EQ(PixelAt(shot, 200, 15), kBlack);
   EXPECT_EQ(PixelAt(shot, 200, 16), kWhite);
   // The help line's text in dark red on white.
   EXPECT_GT(CountColour(shot, QRect(10, 21, 276, 17), fw::Color{100, 0, 0}), 100);
-  // TQR-23's picture, 160, from the picture control's corner (9, 43).
+  // TQR-23's picture, 160, from the picture control's corner (9, 44).
   const fw::Image* picture = fw::FindImage(160);
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(picture->bitsPerPixel, 8);
@@ -135,7 +218,7 @@ TEST_F(MainWindowGui, TitleHelpLinesAndModelPicture) {
   for (int y = 0; y < picture->height; ++y) {
     for (int x = 0; x < picture->width; ++x) {
       const uint32_t p = picture->pixels[y * picture->width + x];
-      same += PixelAt(shot, 9 + x, 43 + y) == fw::Rgb(p >> 16, (p >> 8) & 0xFF, p & 0xFF);
+      same += PixelAt(shot, 9 + x, 44 + y) == fw::Rgb(p >> 16, (p >> 8) & 0xFF, p & 0xFF);
     }
   }
   EXPECT_EQ(same, picture->width * picture->height);

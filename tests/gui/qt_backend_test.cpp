@@ -19,7 +19,8 @@ TEST_F(QtBackendGui, TemplateFontGivesTheBaseUnitsOfTheOriginal) {
   TimerDialog dlg;
   backend.WhenOpened(500, [&](fw::Dialog& d) {
     EXPECT_EQ(backend.WindowOf(d)->size(), QSize(150, 81));
-    EXPECT_EQ(ControlWidget(d, 1)->geometry(), QRect(7, 8, 60, 22));
+    // 5, 5, 40, 14 dialog units, each rounded: 7.5 -> 8, 8.125 -> 8, 60, 22.75 -> 23.
+    EXPECT_EQ(ControlWidget(d, 1)->geometry(), QRect(8, 8, 60, 23));
     d.EndDialog(fw::IDOK);
   });
   EXPECT_EQ(dlg.DoModal(), fw::IDOK);

@@ -1,4 +1,4 @@
-// Renders the operator's four windows to PNG files through the program's own Qt backend,
+// Renders the operator's five windows to PNG files through the program's own Qt backend,
 // offscreen, for the documentation: qlx-screenshots OUTPUT_DIR.
 #include <unistd.h>
 
@@ -49,10 +49,15 @@ class Screenshots {
         static_cast<QDialog*>(files)->accept();
       }
     });
+    backend_.WhenOpened(res::kAboutDialog, [this](fw::Dialog& about) {
+      Save(about, "about-box.png");
+      about.EndDialog(fw::IDOK);
+    });
     backend_.WhenOpened(res::kMainDialog, [this, &window](fw::Dialog&) {
       fw::Click(window, res::kConfigButton);
       fw::Click(window, res::kSelectButton);
       Save(window, "main-window.png");
+      window.SendSysCommand(kAboutCommand);
       window.EndDialog(fw::IDOK);
     });
     window.DoModal();
@@ -62,7 +67,7 @@ class Screenshots {
     });
     CNoticeDlg notice;
     notice.DoModal();
-    return saved_ == 4;
+    return saved_ == 5;
   }
 
  private:
@@ -76,6 +81,8 @@ class Screenshots {
     }
   }
 
+  // The main window's system-menu command that opens the About box.
+  static constexpr unsigned kAboutCommand = 0x10;
   std::string outDir_;
   // The file chosen in the main window's file dialog; it is never downloaded.
   static constexpr const char* kFirmwareName = "TQR-23_V1.00_120826.fls";

@@ -2,8 +2,10 @@
 
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "framework/headless/operator_actions.h"
+#include "framework/qt/qt_backend.h"
 #include "framework/qt/qt_paint_context.h"
 
 namespace fw::qt {
@@ -62,7 +64,12 @@ QRect ComboView::Placement(const ControlState& state) const {
 }
 
 ListView::ListView(DialogWindow& window, size_t index)
-    : QListWidget(&window), ViewBase(window, index) {
+    : QListWidget(&window),
+      ViewBase(window, index),
+      rowHeight_(window.Backend()
+                     .DialogBaseUnits(window.Model().Template().fontName,
+                                      window.Model().Template().fontPoints)
+                     .cy) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
   setFocusPolicy(FocusFor(Control()));
@@ -86,6 +93,7 @@ void ListView::Show(const ControlState& state) {
   if (shown != items) {
     clear();
     addItems(items);
+    for (int i = 0; i < count(); ++i) item(i)->setSizeHint(QSize(0, rowHeight_));
   }
   if (state.curSel >= 0 && state.curSel < count()) {
     setCurrentRow(state.curSel);
@@ -94,11 +102,23 @@ void ListView::Show(const ControlState& state) {
   }
 }
 
+QRect ListView::Placement(const ControlState& state) const {
+  QRect place = ToQRect(state.rect);
+  if (state.style & style::kNoIntegralHeight) return place;
+  const int frames = 2 * frameWidth();
+  const int rows = std::max(0, (place.height() - frames) / rowHeight_);
+  place.setHeight(frames + rows * rowHeight_);
+  return place;
+}
+
 RadioView::RadioView(DialogWindow& window, size_t index)
     : QRadioButton(&window), ViewBase(window, index) {
   // Groups follow the template's group marks, not Qt's parent-wide exclusivity.
   setAutoExclusive(false);
   setFocusPolicy(FocusFor(Control()));
+  // Buttons fill with the palette's button colour by default; a radio stands on the
+  // background its dialog answers for it, like static text.
+  setBackgroundRole(QPalette::Window);
   connect(this, &QRadioButton::clicked, this, [this] {
     const int id = Id();
     window_.Dispatch([&] { Click(window_.Model(), id); });

@@ -19,12 +19,18 @@ class ComboView final : public QComboBox, public ViewBase {
   QRect Placement(const ControlState& state) const override;
 };
 
-// A single-selection list box; every selection the operator makes is reported.
+// A single-selection list box; every selection the operator makes is reported. Its rows are
+// as tall as the template font's character cell, and unless its style says otherwise it
+// shows whole rows only, its height trimmed to fit.
 class ListView final : public QListWidget, public ViewBase {
  public:
   ListView(DialogWindow& window, size_t index);
   QWidget& Widget() override { return *this; }
   void Show(const ControlState& state) override;
+  QRect Placement(const ControlState& state) const override;
+
+ private:
+  int rowHeight_;
 };
 
 // An automatic radio button: a click checks it and clears the others of its group.

@@ -45,7 +45,8 @@ void DialogWindow::ApplyWindowFlags() {
   } else {
     flags |= Qt::FramelessWindowHint;
   }
-  if (shownTopmost_) flags |= Qt::WindowStaysOnTopHint;
+  // A system-modal dialog stays above every window of the program, topmost ones included.
+  if (shownTopmost_ || (style & dialog_style::kSystemModal)) flags |= Qt::WindowStaysOnTopHint;
   setWindowFlags(flags);
 }
 
@@ -55,6 +56,10 @@ void DialogWindow::BuildControls() {
     views_.push_back(CreateControlView(*this, i));
     SyncView(i);
   }
+  // The first control of the template is on top, the last at the bottom: a frame listed
+  // after what it surrounds is drawn beneath it. Qt stacks later children on top, so the
+  // order is turned round.
+  for (auto view = views_.rbegin(); view != views_.rend(); ++view) (*view)->Widget().raise();
 }
 
 void DialogWindow::ShowFirstTime() {

@@ -18,10 +18,13 @@ namespace fw::qt {
 
 QtBackend::QtBackend() {
   qApp->installEventFilter(&keyFilter_);
+  qApp->installEventFilter(&clickThroughFilter_);
 }
 
 QtBackend::~QtBackend() {
-  if (qApp) qApp->removeEventFilter(&keyFilter_);
+  if (!qApp) return;
+  qApp->removeEventFilter(&clickThroughFilter_);
+  qApp->removeEventFilter(&keyFilter_);
 }
 
 void QtBackend::WhenOpened(int templateId, std::function<void(Dialog&)> handler) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/backend.h"
+#include "framework/qt/click_through_filter.h"
 #include "framework/qt/dlu_metrics.h"
 #include "framework/qt/image_cache.h"
 #include "framework/qt/key_filter.h"
@@ -79,6 +80,7 @@ class QtBackend final : public Backend {
   DluMetrics fonts_;
   ImageCache images_;
   KeyFilter keyFilter_;
+  ClickThroughFilter clickThroughFilter_;
   std::map<const Dialog*, DialogWindow*> windows_;
   std::vector<Frame> frames_;
   std::map<std::pair<const Dialog*, int>, QTimer*> timers_;

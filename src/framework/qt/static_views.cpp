@@ -87,8 +87,7 @@ void GroupBoxView::paintEvent(QPaintEvent*) {
   const CtlColor colors = window_.ControlColors(state.id);
   const QString text = Text(state);
   const QRect label(8, 0, metrics.horizontalAdvance(text) + 4, metrics.height());
-  painter.fillRect(label,
-                   colors.background.null ? QColor(Qt::white) : ToQColor(colors.background.color));
+  if (!colors.background.null) painter.fillRect(label, ToQColor(colors.background.color));
   painter.setPen(ToQColor(colors.text));
   painter.drawText(label, Qt::AlignCenter | Qt::TextSingleLine, text);
 }
