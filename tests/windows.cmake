@@ -1,7 +1,24 @@
 # Tests of the Windows build: every unit test that needs no Linux device, in one program
 # qlx-tests.exe, plus tests of the Win32 platform files; run under wine64.
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-set(VRTQLX_WINDOWS_TESTS)
+set(VRTQLX_WINDOWS_TESTS
+  app/command_line_test.cpp
+  app/model_catalogue_test.cpp
+  app/profile_reader_test.cpp
+  download/engine_chain_test.cpp
+  download/hex_download_test.cpp
+  download/hex_image_test.cpp
+  download/image_checks_test.cpp
+  framework/headless_loop_test.cpp
+  framework/operator_and_exchange_test.cpp
+  ports/parallel_usb_port_test.cpp
+  ports/port_io_test.cpp
+  ports/serial_port_test.cpp
+  spooler/go_on_flag_test.cpp
+  support/fake_printer.cpp
+  support/temp_dir.cpp
+  support/safe_port_environment.cpp
+  support/environment_win32.cpp)
 add_executable(qlx-tests ${VRTQLX_WINDOWS_TESTS})
 target_include_directories(qlx-tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(qlx-tests PRIVATE vrtqlx_core gtest gmock gtest_main)

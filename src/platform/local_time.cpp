@@ -28,12 +28,4 @@ SysResult<time_t> MakeLocalTime(const CalendarTime& when) {
   return SysResult<time_t>::Ok(seconds);
 }
 
-std::string FormatLogStamp(time_t when) {
-  tm fields{};
-  if (::localtime_r(&when, &fields) == nullptr) return "[0000/00/00-00:00:00]";
-  char text[64];
-  const size_t length = ::strftime(text, sizeof text, "[%Y/%m/%d-%H:%M:%S]", &fields);
-  return std::string(text, length);
-}
-
 }  // namespace platform

@@ -1,4 +1,6 @@
 #include <windows.h>
+// windows.h makes CreateFile a name of the system's call; here it is the run's own.
+#undef CreateFile
 
 #include <cstdlib>
 #include <string>
@@ -6,9 +8,6 @@
 
 #include "platform/run_directory.h"
 #include "platform/win32_errors.h"
-
-// windows.h names CreateFileA after the ANSI or wide call; this file means the run's own.
-#undef CreateFile
 
 namespace platform {
 

@@ -5,60 +5,14 @@
 #include <algorithm>
 #include <string>
 
-#include "support/process_runner.h"
-#include "support/temp_dir.h"
+#include "download/hex_records.h"
 
 namespace {
 
-std::vector<uint8_t> Image(const std::string& text, bool expectOk = true) {
-  std::vector<uint8_t> area;
-  EXPECT_EQ(BuildHexImage(text, area), expectOk) << text;
-  return area;
-}
-
-// An Intel HEX data record of `count` bytes of `value` at `address`, checksum left as 00.
-std::string DataRecord(int address, int count, int value) {
-  char head[16];
-  std::snprintf(head, sizeof head, ":%02X%04X00", count & 0xFF, address & 0xFFFF);
-  std::string line = head;
-  char byte[3];
-  std::snprintf(byte, sizeof byte, "%02X", value & 0xFF);
-  for (int i = 0; i < count; ++i) line += byte;
-  return line + "00\r\n";
-}
-
-// Records with correct checksums, so that other tools read them too.
-std::string IntelRecord(int type, int address, const std::vector<int>& data) {
-  std::vector<int> bytes{static_cast<int>(data.size()), (address >> 8) & 0xFF, address & 0xFF,
-                         type};
-  bytes.insert(bytes.end(), data.begin(), data.end());
-  int sum = 0;
-  std::string line = ":";
-  char pair[3];
-  for (int b : bytes) {
-    std::snprintf(pair, sizeof pair, "%02X", b & 0xFF);
-    line += pair;
-    sum += b;
-  }
-  std::snprintf(pair, sizeof pair, "%02X", (-sum) & 0xFF);
-  return line + pair + "\n";
-}
-
-std::string S3Record(uint32_t address, const std::vector<int>& data) {
-  std::vector<int> bytes{static_cast<int>(data.size() + 5)};
-  for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back((address >> shift) & 0xFF);
-  bytes.insert(bytes.end(), data.begin(), data.end());
-  int sum = 0;
-  std::string line = "S3";
-  char pair[3];
-  for (int b : bytes) {
-    std::snprintf(pair, sizeof pair, "%02X", b & 0xFF);
-    line += pair;
-    sum += b;
-  }
-  std::snprintf(pair, sizeof pair, "%02X", ~sum & 0xFF);
-  return line + pair + "\n";
-}
+using hextest::DataRecord;
+using hextest::Image;
+using hextest::IntelRecord;
+using hextest::S3Record;
 
 TEST(HexImage, IntelHexDataRecordLandsInAnAreaOfOnes) {
   auto area = Image(":0400000001020304F2\n:00000001FF\n");
@@ -110,31 +64,6 @@ TEST(HexImage, ByteCountsOfEightyAndMorePlaceThatManyBytes) {
   auto area = Image(DataRecord(0x100, 0x90, 0x5A));
   EXPECT_EQ(area[0x100 + 0x8F], 0x5A);
   EXPECT_EQ(area[0x100 + 0x90], 0xFF);
-}
-
-// The images equal those srec_cat makes of the same text, for linear and segment
-// addresses in Intel HEX and for S3 records.
-TEST(HexImage, ImagesEqualThoseOfSrecCat) {
-  const std::string srecCat = "/usr/bin/srec_cat";
-  if (!testsupport::FileExistsAt(srecCat)) GTEST_SKIP() << "srec_cat is not installed";
-  const std::vector<int> run{0x10, 0x21, 0x32, 0x43, 0x54, 0x65, 0x76, 0x87};
-  const std::string intel = IntelRecord(4, 0, {0x00, 0x01}) + IntelRecord(0, 0x0000, run) +
-                            IntelRecord(0, 0xFFF8, run) + IntelRecord(4, 0, {0x00, 0x03}) +
-                            IntelRecord(0, 0xFFF8, run) + IntelRecord(5, 0, {0, 0, 0x12, 0x34}) +
-                            IntelRecord(2, 0, {0x10, 0x00}) + IntelRecord(0, 0x0100, run) +
-                            IntelRecord(1, 0, {});
-  const std::string s3 = "S00600004844521B\n" + S3Record(0, run) + S3Record(0x2ABCD, run) +
-                         S3Record(0x3FFF8, run) + "S70500000000FA\n";
-  testsupport::TempDir dir;
-  for (const auto& [text, format] : {std::pair{intel, "-intel"}, std::pair{s3, "-motorola"}}) {
-    testsupport::WriteFile(dir.Join("in.txt"), text);
-    auto run = testsupport::RunProcess(srecCat, {dir.Join("in.txt"), format, "-fill", "0xFF", "0",
-                                                 "0x40000", "-o", dir.Join("out.bin"), "-binary"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const std::string expected = testsupport::ReadFile(dir.Join("out.bin"));
-    const auto area = Image(text);
-    EXPECT_EQ(std::string(area.begin(), area.end()), expected) << format;
-  }
 }
 
 TEST(HexImage, RefusesTextOfNoKnownKind) {

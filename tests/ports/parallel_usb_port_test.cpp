@@ -30,7 +30,7 @@ TEST(ParallelPort, OpenTwiceOpensTheDeviceOnce) {
   EXPECT_EQ(port.Open(0), 1);
   EXPECT_EQ(port.Open(0), 1);
   EXPECT_EQ(state->openCount, 1);
-  EXPECT_EQ(state->openedPath, "/dev/lp1");
+  EXPECT_EQ(state->openedPath, platform::DefaultPortDevice(platform::PortFamily::kParallel, 2));
   EXPECT_EQ(port.Timeouts(), (std::array<uint32_t, 5>{10, 10, 10, 0, 0}));
   port.Close();
   uint8_t byte = 0;

@@ -59,7 +59,7 @@ TEST_F(SerialPortTest, OpenAppliesLineAndFixedTimeouts) {
   const uint64_t before = clock.NowMs();
   ASSERT_EQ(port.Open(0), 1);
   EXPECT_EQ(clock.NowMs() - before, CSerialPort::kOpenSettleMs);
-  EXPECT_EQ(state->openedPath, "/dev/ttyS0");
+  EXPECT_EQ(state->openedPath, platform::DefaultPortDevice(platform::PortFamily::kSerial, 1));
   EXPECT_EQ(state->settings.baudRate, 115200);
   EXPECT_EQ(state->settings.parity, 2);
   EXPECT_EQ(state->settings.stopBits, 2);

@@ -7,6 +7,7 @@
 
 #include "app/event_log.h"
 #include "download/download_dlg.h"
+#include "platform/port_map.h"
 #include "platform/process_probe.h"
 #include "platform/spooler.h"
 #include "ports/park_note.h"
@@ -19,6 +20,12 @@ platform::SpoolerQueue Queue(std::string name, std::string uri, std::string make
   return {std::move(name), std::move(uri), std::move(makeAndModel),
           accepting,       paused,         std::move(message)};
 }
+
+// Queues on the devices of LPT1 and COM1, whatever the system calls them.
+const std::string kOnLpt1 =
+    "parallel:" + platform::DefaultPortDevice(platform::PortFamily::kParallel, 1);
+const std::string kOnCom1 =
+    "serial:" + platform::DefaultPortDevice(platform::PortFamily::kSerial, 1);
 
 // A spooler in memory whose changes can be made to fail for chosen queues.
 class FakeSpooler final : public platform::Spooler {
@@ -72,9 +79,9 @@ TEST(SpoolerGoOnFlag, AQueueThatCannotBeChangedStopsLaterChangesButKeepsTheirRec
   auto fake = std::make_unique<FakeSpooler>();
   FakeSpooler& spool = *fake;
   // Listed in name order: a, b (refuses), c.
-  spool.queues["a"] = Queue("a", "parallel:/dev/lp0", "", true);
-  spool.queues["b"] = Queue("b", "parallel:/dev/lp0", "", true);
-  spool.queues["c"] = Queue("c", "parallel:/dev/lp0", "", true);
+  spool.queues["a"] = Queue("a", kOnLpt1, "", true);
+  spool.queues["b"] = Queue("b", kOnLpt1, "", true);
+  spool.queues["c"] = Queue("c", kOnLpt1, "", true);
   spool.refuseChange = {"b"};
   CDownloadDlg dlg(FakePortBackends(std::make_shared<FakePrinter>()));
   dlg.SetSpooler(std::move(fake));
@@ -83,7 +90,7 @@ TEST(SpoolerGoOnFlag, AQueueThatCannotBeChangedStopsLaterChangesButKeepsTheirRec
   EXPECT_TRUE(spool.queues["a"].paused);
   EXPECT_FALSE(spool.queues["b"].paused);
   EXPECT_FALSE(spool.queues["c"].paused);
-  EXPECT_EQ(spool.queues["a"].deviceUri, "parallel:/dev/lp0");  // parked, never moved
+  EXPECT_EQ(spool.queues["a"].deviceUri, kOnLpt1);  // parked, never moved
   EXPECT_EQ(dlg.savedPrinterPorts.size(), 3u);
 
   spool.refuseChange.clear();
@@ -95,10 +102,10 @@ TEST(SpoolerGoOnFlag, AQueueThatCannotBeChangedStopsLaterChangesButKeepsTheirRec
 TEST(SpoolerRestore, EveryQueueIsTriedAndTheOnesThatFailAreKeptForTheWindowsEnd) {
   auto fake = std::make_unique<FakeSpooler>();
   FakeSpooler& spool = *fake;
-  spool.queues["a"] = Queue("a", "serial:/dev/ttyS0", "", true);
-  spool.queues["b"] = Queue("b", "serial:/dev/ttyS0", "", true);
+  spool.queues["a"] = Queue("a", kOnCom1, "", true);
+  spool.queues["b"] = Queue("b", kOnCom1, "", true);
   // Paused by its administrator before: it stays paused.
-  spool.queues["c"] = Queue("c", "serial:/dev/ttyS0", "", true, true, "out of paper");
+  spool.queues["c"] = Queue("c", kOnCom1, "", true, true, "out of paper");
   auto dlg = std::make_unique<CDownloadDlg>(FakePortBackends(std::make_shared<FakePrinter>()));
   dlg->SetSpooler(std::move(fake));
   dlg->silent = 1;

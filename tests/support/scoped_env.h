@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "support/environment.h"
+
 namespace testsupport {
 
 // Sets one environment variable for the life of the object, then puts back what was there.
@@ -12,13 +14,13 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const std::string& value) : name_(name) {
     if (const char* old = getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
+    SetEnvironment(name, value);
   }
   ~ScopedEnv() {
     if (old_) {
-      setenv(name_, old_->c_str(), 1);
+      SetEnvironment(name_, *old_);
     } else {
-      unsetenv(name_);
+      UnsetEnvironment(name_);
     }
   }
   ScopedEnv(const ScopedEnv&) = delete;

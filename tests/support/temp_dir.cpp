@@ -1,26 +1,31 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
+#include <random>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 namespace testsupport {
 
 TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && base[0] == '/' ? base : "/tmp") + "/vrtqlx-test-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (::mkdtemp(buffer.data()) == nullptr) {
-    ADD_FAILURE() << "mkdtemp " << pattern << " failed";
-    return;
+  std::error_code error;
+  const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  // A new directory whose name nobody else took; creating it is the claim.
+  for (int attempt = 0; attempt < 100 && !error; ++attempt) {
+    const std::filesystem::path candidate = base / ("vrtqlx-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate, error)) {
+      std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::replace, error);
+      path_ = candidate.string();
+      return;
+    }
   }
-  path_ = buffer.data();
+  ADD_FAILURE() << "cannot make a temporary directory under " << base;
 }
 
 TempDir::~TempDir() {
@@ -61,8 +66,9 @@ bool FileExistsAt(const std::string& path) {
 }
 
 void PlaceFile(const std::string& from, const std::string& to) {
-  if (::link(from.c_str(), to.c_str()) == 0) return;
   std::error_code error;
+  std::filesystem::create_hard_link(from, to, error);
+  if (!error) return;
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
   if (error) ADD_FAILURE() << "cannot copy " << from << " to " << to << ": " << error.message();
 }
