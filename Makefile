@@ -2,12 +2,13 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+WIN_BUILD  ?= build-win
 JOBS       ?= 2
 CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
 .PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
-  format clean
+  format clean windows test-windows
 
 all: build
 
@@ -66,7 +67,23 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-check: test test-asan test-tsan fuzz check-package
+# The Windows program, cross-built with MinGW-w64: build-win/vrtqlx.exe and its tests.
+$(WIN_BUILD)/build.ninja:
+	cmake -S . -B $(WIN_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release
+
+windows: deps $(WIN_BUILD)/build.ninja
+	cmake --build $(WIN_BUILD) -j$(JOBS)
+
+# Its unit tests under wine64 in a throwaway prefix, then the program itself against the
+# Linux printer simulator.
+test-windows: windows build
+	rm -rf $(WIN_BUILD)/wineprefix
+	WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all \
+	  ctest --test-dir $(WIN_BUILD) --output-on-failure --timeout 300
+	bash scripts/windows-smoke.sh $(WIN_BUILD)/vrtqlx.exe $(BUILD)/qlx-printer-sim
+
+check: test test-asan test-tsan fuzz check-package test-windows
 
 # Only the program and the simulator: a first `make run` need not wait for the tests.
 run: deps $(BUILD)/build.ninja
@@ -83,4 +100,4 @@ format:
 	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)

@@ -18,8 +18,11 @@ set(VRTQLX_WINDOWS_TESTS
   support/fake_printer.cpp
   support/temp_dir.cpp
   support/safe_port_environment.cpp
-  support/environment_win32.cpp)
+  support/environment_win32.cpp
+  win32/win32_platform_test.cpp)
 add_executable(qlx-tests ${VRTQLX_WINDOWS_TESTS})
 target_include_directories(qlx-tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(qlx-tests PRIVATE vrtqlx_core gtest gmock gtest_main)
+set_target_properties(qlx-tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# Run through the toolchain's emulator, wine64.
 add_test(NAME qlx-tests COMMAND qlx-tests)

@@ -57,12 +57,13 @@ class Win32DeviceFile final : public DeviceFile {
     size_t sent = 0;
     while (sent < length) {
       DWORD done = 0;
-      const bool finished = Transfer(true, const_cast<uint8_t*>(data) + sent, length - sent,
-                                     [&](ULONGLONG now) {
-                                       return std::min(LeftOf(limits.totalMs, start, now),
-                                                       LeftOf(limits.stallMs, lastProgress, now));
-                                     },
-                                     done);
+      const bool finished = Transfer(
+          true, const_cast<uint8_t*>(data) + sent, length - sent,
+          [&](ULONGLONG now) {
+            return std::min(LeftOf(limits.totalMs, start, now),
+                            LeftOf(limits.stallMs, lastProgress, now));
+          },
+          done);
       sent += done;
       if (done > 0) lastProgress = GetTickCount64();
       if (!finished && done == 0) {
@@ -77,9 +78,9 @@ class Win32DeviceFile final : public DeviceFile {
   SysResult<size_t> Read(uint8_t* buffer, size_t length, ReadLimits limits) override {
     const ULONGLONG start = GetTickCount64();
     DWORD done = 0;
-    const bool finished =
-        Transfer(false, buffer, length,
-                 [&](ULONGLONG now) { return LeftOf(limits.totalMs, start, now); }, done);
+    const bool finished = Transfer(
+        false, buffer, length, [&](ULONGLONG now) { return LeftOf(limits.totalMs, start, now); },
+        done);
     if (!finished && done == 0 && lastError_ != ETIMEDOUT) {
       return SysResult<size_t>::Fail("ReadFile", lastError_);
     }

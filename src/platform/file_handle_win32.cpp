@@ -16,9 +16,9 @@ HANDLE AsHandle(intptr_t handle) {
 // Opens with CreateFileA; `share` lets other programs read and write meanwhile, as the
 // C library's files do.
 SysResult<intptr_t> OpenHandle(const std::string& path, DWORD access, DWORD disposition) {
-  HANDLE handle = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS,
-                              nullptr);
+  HANDLE handle =
+      CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return SysResult<intptr_t>::Fail("CreateFileA", LastErrno());
   return SysResult<intptr_t>::Ok(reinterpret_cast<intptr_t>(handle));
 }
@@ -83,7 +83,8 @@ SysResult<FileKind> File::Kind() const {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(AsHandle(fd_), &info)) {
     // Devices (a COM port, a printer) have no file information.
-    if (GetFileType(AsHandle(fd_)) != FILE_TYPE_DISK) return SysResult<FileKind>::Ok(FileKind::kOther);
+    if (GetFileType(AsHandle(fd_)) != FILE_TYPE_DISK)
+      return SysResult<FileKind>::Ok(FileKind::kOther);
     return SysResult<FileKind>::Fail("GetFileInformationByHandle", LastErrno());
   }
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {

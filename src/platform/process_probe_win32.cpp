@@ -26,8 +26,8 @@ long CurrentProcessId() {
 bool IsRunningInstance(long processId) {
   if (processId <= 0) return false;
   if (processId == CurrentProcessId()) return true;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                               static_cast<DWORD>(processId));
+  HANDLE process =
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
   if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
   DWORD exitCode = 0;
   const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;

@@ -38,9 +38,8 @@ std::string ProfileReader::GetString(std::string_view section, std::string_view 
 int32_t ProfileReader::GetInt(std::string_view section, std::string_view key,
                               int32_t fallback) const {
   if (systemFile_.empty()) return TextInt(section, key, fallback);
-  return static_cast<int32_t>(GetPrivateProfileIntA(std::string(section).c_str(),
-                                                    std::string(key).c_str(), fallback,
-                                                    systemFile_.c_str()));
+  return static_cast<int32_t>(GetPrivateProfileIntA(
+      std::string(section).c_str(), std::string(key).c_str(), fallback, systemFile_.c_str()));
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/serial_dcb_win32.h"
 #include "platform/serial_line.h"
 #include "platform/stop_request.h"
 #include "platform/win32_errors.h"
@@ -59,31 +60,9 @@ class Win32SerialLine final : public SerialLine {
 
   SysStatus Configure(const SerialLineSettings& settings) override {
     if (handle_ == INVALID_HANDLE_VALUE) return SysStatus::Fail("configure", EBADF);
-    if (settings.baudRate <= 0 || settings.dataBits < 5 || settings.dataBits > 8 ||
-        settings.parity < 0 || settings.parity > 4 || settings.stopBits < 0 ||
-        settings.stopBits > 2) {
-      return SysStatus::Fail("configure", EINVAL);
-    }
-    DCB line = saved_;
-    line.BaudRate = static_cast<DWORD>(settings.baudRate);
-    line.ByteSize = static_cast<BYTE>(settings.dataBits);
-    line.Parity = static_cast<BYTE>(settings.parity);
-    line.StopBits = static_cast<BYTE>(settings.stopBits);
-    line.fParity = settings.parity != 0;
-    line.fDsrSensitivity = FALSE;
-    line.fTXContinueOnXoff = FALSE;
-    line.fNull = FALSE;
-    const bool dsrMode = settings.flowControl == SerialFlowControl::kDtrDsr;
-    // A line without modem status lines has no DSR or CTS to wait for.
-    const bool lines = modemLines_ == ModemLines::kPresent;
-    line.fOutxCtsFlow = !dsrMode && lines;
-    line.fOutxDsrFlow = dsrMode && lines;
-    line.fDtrControl = dsrMode ? (lines ? DTR_CONTROL_HANDSHAKE : DTR_CONTROL_ENABLE)
-                               : DTR_CONTROL_DISABLE;
-    line.fRtsControl = dsrMode ? RTS_CONTROL_DISABLE
-                               : (lines ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE);
-    line.fOutX = line.fInX = !dsrMode;
-    if (!SetCommState(handle_, &line)) return SysStatus::Fail("SetCommState", LastErrno());
+    auto line = LineStateFor(saved_, settings, modemLines_);
+    if (!line) return SysStatus::Fail("configure", EINVAL);
+    if (!SetCommState(handle_, &*line)) return SysStatus::Fail("SetCommState", LastErrno());
     return OkStatus();
   }
 

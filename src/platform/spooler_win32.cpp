@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <string>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/spooler.h"
@@ -25,8 +25,8 @@ constexpr const char* kAttributesSuffix = "|attributes";
 class NotesKey {
  public:
   NotesKey() {
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kNotesKey, 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                        nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kNotesKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &key_, nullptr) != ERROR_SUCCESS) {
       key_ = nullptr;
     }
   }
@@ -116,7 +116,8 @@ class WinspoolSpooler final : public Spooler {
     if (!printer.get()) return SysResult<SpoolerQueue>::Fail("OpenPrinterA", LastErrno());
     const std::vector<BYTE> info = printer.Information();
     if (info.empty()) return SysResult<SpoolerQueue>::Fail("GetPrinterA", LastErrno());
-    return SysResult<SpoolerQueue>::Ok(QueueOf(*reinterpret_cast<const PRINTER_INFO_2A*>(info.data())));
+    return SysResult<SpoolerQueue>::Ok(
+        QueueOf(*reinterpret_cast<const PRINTER_INFO_2A*>(info.data())));
   }
 
   SysStatus PauseQueue(const std::string& name, const std::string& message) override {

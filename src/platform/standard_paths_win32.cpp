@@ -23,12 +23,14 @@ SysResult<std::string> CurrentDirectory() {
 SysResult<std::string> ProgramDirectory() {
   std::vector<char> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return SysResult<std::string>::Fail("GetModuleFileNameA", LastErrno());
     if (length < buffer.size()) {
       std::string path(buffer.data(), length);
       const size_t slash = path.find_last_of("\\/");
-      if (slash == std::string::npos) return SysResult<std::string>::Fail("GetModuleFileNameA", EINVAL);
+      if (slash == std::string::npos)
+        return SysResult<std::string>::Fail("GetModuleFileNameA", EINVAL);
       return SysResult<std::string>::Ok(path.substr(0, slash));
     }
     if (buffer.size() >= (1u << 16)) {

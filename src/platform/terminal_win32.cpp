@@ -12,7 +12,8 @@ bool IsTerminal(int fd) {
 
 void WriteText(int fd, std::string_view text) {
   while (!text.empty()) {
-    const int put = _write(fd, text.data(), static_cast<unsigned>(std::min<size_t>(text.size(), 1u << 20)));
+    const int put =
+        _write(fd, text.data(), static_cast<unsigned>(std::min<size_t>(text.size(), 1u << 20)));
     if (put <= 0) return;
     text.remove_prefix(static_cast<size_t>(put));
   }

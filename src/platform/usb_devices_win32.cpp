@@ -1,7 +1,7 @@
 // USB devices from the system's device setup: the device-information set of the USB device
 // interface class, each device opened through its interface path.
-#include <windows.h>
 #include <setupapi.h>
+#include <windows.h>
 
 #include <cerrno>
 #include <vector>
@@ -36,8 +36,8 @@ class SetupDiInterfaceList final : public UsbDeviceInterfaceList {
   SysResult<std::string> InterfacePath(size_t index) const override {
     SP_DEVICE_INTERFACE_DATA data{};
     data.cbSize = sizeof data;
-    if (!SetupDiEnumDeviceInterfaces(set_, nullptr, &kUsbDeviceInterface,
-                                     static_cast<DWORD>(index), &data)) {
+    if (!SetupDiEnumDeviceInterfaces(set_, nullptr, &kUsbDeviceInterface, static_cast<DWORD>(index),
+                                     &data)) {
       return SysResult<std::string>::Fail("SetupDiEnumDeviceInterfaces", LastErrno());
     }
     DWORD needed = 0;
@@ -70,9 +70,9 @@ class SetupDiUsbDevices final : public UsbDevices {
   }
 
   SysResult<UsbDeviceHandle> OpenShared(const std::string& interfacePath) const override {
-    HANDLE device = CreateFileA(interfacePath.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE device =
+        CreateFileA(interfacePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (device == INVALID_HANDLE_VALUE) {
       return SysResult<UsbDeviceHandle>::Fail("CreateFileA", LastErrno());
     }

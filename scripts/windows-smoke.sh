@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Runs the Windows program under wine64 as a user would, against the Linux printer
+# simulator: silent TCP and serial downloads byte for byte, a settings-file job, invalid
+# parameters, a refused connection, a USB job without a printer. Usage:
+#   windows-smoke.sh <vrtqlx.exe> <qlx-printer-sim>
+# Ends with "N passed, N failed" and a non-zero exit when any case failed.
+set -uo pipefail
+exe=$(realpath "$1")
+sim=$(realpath "$2")
+wine=${WINE64:-/usr/lib/wine/wine64}
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/vrtqlx-wine.XXXXXX")
+export WINEPREFIX=$scratch/prefix WINEDEBUG=-all
+passed=0
+failed=0
+sim_pid=
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+  "${wine%/*}/wineserver" -k >/dev/null 2>&1
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+check() {  # check <name> <condition…>
+  local name=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "ok      $name"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  $name"
+  fi
+}
+
+# A fresh program directory (the log lives beside the program) that is also the working
+# directory, as an unattended caller on Windows would have it.
+fresh() {
+  dir=$scratch/run-$1
+  mkdir -p "$dir"
+  cp "$exe" "$dir/vrtqlx.exe"
+  cd "$dir" || exit 1
+}
+
+run() {  # run <args…>: runs the program, keeps its exit code in $rc
+  "$wine" ./vrtqlx.exe "$@" >out.txt 2>err.txt </dev/null
+  rc=$?
+}
+
+# Starts the simulator in mode $1 (writing to got.bin); its ready line names where it is.
+start_sim() {
+  "$sim" "$@" --out got.bin >sim.txt 2>&1 &
+  sim_pid=$!
+  for _ in $(seq 100); do
+    grep -q '^ready ' sim.txt 2>/dev/null && break
+    sleep 0.05
+  done
+  where=$(sed -n 's/^ready //p' sim.txt)
+}
+
+finish_sim() {
+  for _ in $(seq 200); do
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill "$sim_pid" 2>/dev/null
+  wait "$sim_pid" 2>/dev/null
+  sim_pid=
+}
+
+log_has() { grep -q "$1" _VRT_QLX.txt 2>/dev/null; }
+same_image() { cmp -s "$1" got.bin; }
+
+mkdir -p "$WINEPREFIX"
+"$wine" wineboot -i >/dev/null 2>&1
+
+fresh tcp
+head -c 300000 /dev/urandom >TQR-23_V1.00_120826.fls
+start_sim tcp --port 0
+port=${where##*:}
+run -s -p NET 127.0.0.1 -tcpport "$port" -m TQR-23 -f TQR-23_V1.00_120826.fls
+finish_sim
+check "silent TCP download, byte for byte, exit 0" test "$rc" = 0
+check "the simulator got the image" same_image TQR-23_V1.00_120826.fls
+
+fresh ini
+head -c 1000 /dev/urandom >TQR-23_V1.00_010120.fls
+head -c 2000 /dev/urandom >TQR-23_V1.01_120826.fls
+start_sim tcp --port 0
+printf '[QLX]\r\nPORTTYPE=NET\r\nIP=127.0.0.1\r\nTCPPORT=%s\r\nMODELNAME=TQR-23\r\n' "${where##*:}" >vrtqlx.ini
+run
+finish_sim
+check "settings-file job sends the newest date-stamped image" same_image TQR-23_V1.01_120826.fls
+
+fresh serial
+head -c 100000 /dev/urandom >TQR-23_V1.00_120826.fls
+start_sim serial
+ln -sf "$where" "$WINEPREFIX/dosdevices/com5"
+QLX_COM5='\\.\COM5,nomodem' run -s -p COM5 -m TQR-23 -f TQR-23_V1.00_120826.fls
+finish_sim
+check "serial download over COM5 marked nomodem, byte for byte" same_image TQR-23_V1.00_120826.fls
+start_sim serial
+ln -sf "$where" "$WINEPREFIX/dosdevices/com5"
+run -s -p COM5 -m TQR-23 -f TQR-23_V1.00_120826.fls
+finish_sim
+check "COM5 without the mark: Port Open Error, exit 2" \
+  bash -c "test $rc = 2 && grep -q 'Port Open Error. Port=COM5' _VRT_QLX.txt"
+
+fresh invalid
+run -s -p LPX1
+check "invalid parameters: exit 1" test "$rc" = 1
+check "log beside the .exe, byte-exact with CR LF" \
+  bash -c "printf 'VORTANE QLX\r\n\r\n' | cmp -s - <(head -c 15 _VRT_QLX.txt) && \
+           grep -aq \$'^\\[[0-9/:-]*\\]  Invalid parameters\r\$' _VRT_QLX.txt"
+
+fresh refused
+head -c 100 /dev/urandom >x.fls
+run -s -p NET 127.0.0.1 -tcpport 1 -m TQR-23 -f x.fls
+check "refused connection: exit 2 and its line" \
+  bash -c "test $rc = 2 && grep -q 'Socket Connect Error! ip=127.0.0.1, tcpport=1' _VRT_QLX.txt"
+
+fresh usb
+run -s -p USB -m TQR-05 -f x.fls
+check "USB job without a printer: exit 2 and its line" \
+  bash -c "test $rc = 2 && grep -q 'Not connected Printer using usb<TQR-05>' _VRT_QLX.txt"
+
+cd "$scratch" || exit 1
+echo "windows: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
