@@ -8,7 +8,7 @@ CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
 .PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
-  format clean windows test-windows
+  format clean windows test-windows bench-windows
 
 all: build
 
@@ -92,6 +92,9 @@ run: deps $(BUILD)/build.ninja
 
 bench: build
 	@bash scripts/run-benchmarks.sh $(BUILD)
+
+bench-windows: windows build
+	@bash scripts/run-wine-benchmarks.sh $(WIN_BUILD) $(BUILD)/qlx-printer-sim
 
 screenshots: build
 	@BUILD=$(BUILD) bash scripts/make-screenshots.sh

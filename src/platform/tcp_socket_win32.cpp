@@ -117,20 +117,20 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
 
 SysResult<size_t> TcpSocket::SendAll(const uint8_t* data, size_t length, int stallTimeoutMs) {
   if (fd_ == kNoSocket) return SysResult<size_t>::Fail("send", EBADF);
+  // A blocking send bounded by the send time-out hands the whole image to the stack in few
+  // calls; a send that moves nothing for that long fails.
+  u_long blocking = 0;
+  ioctlsocket(AsSocket(fd_), FIONBIO, &blocking);
+  const DWORD timeout = stallTimeoutMs < 0 ? 0 : static_cast<DWORD>(stallTimeoutMs);
+  setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout),
+             sizeof timeout);
   size_t sent = 0;
   while (sent < length) {
-    const int ask = static_cast<int>(std::min<size_t>(length - sent, 1u << 20));
+    const int ask = static_cast<int>(std::min<size_t>(length - sent, 1u << 30));
     const int n = send(AsSocket(fd_), reinterpret_cast<const char*>(data + sent), ask, 0);
-    if (n > 0) {
-      sent += static_cast<size_t>(n);
-      continue;
-    }
-    if (n == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK) {
-      return SysResult<size_t>::Fail("send", SocketErrno());
-    }
-    if (!WaitWritable(AsSocket(fd_), stallTimeoutMs)) {
-      return SysResult<size_t>::Fail("send", ETIMEDOUT);
-    }
+    if (n == SOCKET_ERROR) return SysResult<size_t>::Fail("send", SocketErrno());
+    if (n == 0) return SysResult<size_t>::Fail("send", EIO);
+    sent += static_cast<size_t>(n);
   }
   return SysResult<size_t>::Ok(sent);
 }

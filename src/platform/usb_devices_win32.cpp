@@ -1,7 +1,8 @@
 // USB devices from the system's device setup: the device-information set of the USB device
 // interface class, each device opened through its interface path.
-#include <setupapi.h>
 #include <windows.h>
+// The device-setup declarations need the types windows.h brings.
+#include <setupapi.h>
 
 #include <cerrno>
 #include <vector>
