@@ -4,21 +4,12 @@
 
 #include "platform/file_handle.h"
 #include "platform/file_system.h"
+#include "platform/file_system_parts.h"
 #include "platform/win32_errors.h"
 
 namespace platform {
 
 namespace {
-
-bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
-  if (name.size() < suffix.size()) return false;
-  const std::string_view tail = name.substr(name.size() - suffix.size());
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(tail[i]) != lower(suffix[i])) return false;
-  }
-  return true;
-}
 
 bool IsSeparator(char c) {
   return c == '/' || c == '\\';
@@ -37,37 +28,8 @@ bool IsDirectory(const std::string& path) {
 
 }  // namespace
 
-SysResult<FileState> ProbeReadable(const std::string& path) {
-  auto file = File::OpenReadOnly(path);
-  if (!file) {
-    if (file.error() == ENOENT && IsDirectory(ParentOf(path))) {
-      return SysResult<FileState>::Ok(FileState::kMissing);
-    }
-    return SysResult<FileState>::Fail(file.call(), file.error());
-  }
-  auto kind = file.value().Kind();
-  if (!kind) return SysResult<FileState>::Fail(kind.call(), kind.error());
-  if (kind.value() == FileKind::kDirectory) return SysResult<FileState>::Fail("open", EISDIR);
-  return SysResult<FileState>::Ok(FileState::kReadable);
-}
-
-SysResult<std::string> ReadWholeFile(const std::string& path, size_t maxBytes) {
-  auto file = File::OpenReadOnly(path);
-  if (!file) return SysResult<std::string>::Fail(file.call(), file.error());
-  auto kind = file.value().Kind();
-  if (!kind) return SysResult<std::string>::Fail(kind.call(), kind.error());
-  if (kind.value() == FileKind::kDirectory) return SysResult<std::string>::Fail("read", EISDIR);
-  if (kind.value() != FileKind::kRegular) return SysResult<std::string>::Fail("read", EINVAL);
-  std::string content;
-  char chunk[16384];
-  for (;;) {
-    auto got = file.value().Read(chunk, sizeof chunk);
-    if (!got) return SysResult<std::string>::Fail(got.call(), got.error());
-    if (got.value() == 0) break;
-    if (content.size() + got.value() > maxBytes) return SysResult<std::string>::Fail("read", EFBIG);
-    content.append(chunk, got.value());
-  }
-  return SysResult<std::string>::Ok(std::move(content));
+bool ParentIsDirectory(const std::string& path) {
+  return IsDirectory(ParentOf(path));
 }
 
 SysResult<std::vector<std::string>> ListDirectory(const std::string& dir, std::string_view suffix) {
