@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/port_map.h"
+
 namespace {
 
 constexpr const char* kUsage =
@@ -32,8 +34,8 @@ Settings file:
     FWNAME      firmware file name ending in "fls"
 
 Log:
-  Errors of unattended runs are appended to _VRT_QLX.txt beside the program (or in
-  $XDG_STATE_HOME/vrtqlx when that directory cannot take it) and written to standard
+  Errors of unattended runs are appended to _VRT_QLX.txt beside the program (or in the
+  user's state directory when that directory cannot take it) and written to standard
   error. When standard error is a terminal, a progress line shows the download.
 
 Exit codes:
@@ -44,18 +46,15 @@ Exit codes:
   3  an interactive start where no window can be shown
 
 Environment:
-  QLX_COMn=NODE     device node of COMn (default /dev/ttyS(n-1)); a ",nomodem" suffix
+  QLX_COMn=NODE     device of COMn instead of the system's own; a ",nomodem" suffix
                     marks a line without DSR / CTS, such as a pseudo-terminal
-  QLX_LPTn=NODE     device node of LPTn (default /dev/lp(n-1))
-  QLX_SYSFS_ROOT    where USB printers are looked for (default /sys)
-  QLX_DEV_ROOT      where their device nodes are (default /dev)
-  CUPS_SERVER       the print scheduler whose queues are paused during a download
+  QLX_LPTn=NODE     device of LPTn instead of the system's own
 )";
 
 }  // namespace
 
-const char* UsageText() {
-  return kUsage;
+std::string UsageText() {
+  return std::string(kUsage) + platform::SystemEnvironmentHelp();
 }
 
 std::string VersionLine() {
@@ -65,7 +64,7 @@ std::string VersionLine() {
 bool AnswerInformationRequest(const std::vector<std::string>& arguments) {
   if (arguments.size() < 2) return false;
   if (arguments[1] == "--help") {
-    std::fputs(UsageText(), stdout);
+    std::fputs(UsageText().c_str(), stdout);
   } else if (arguments[1] == "--version") {
     std::fputs((VersionLine() + "\n").c_str(), stdout);
   } else {

@@ -5,7 +5,7 @@
 
 // What "--help" prints: every option, the settings file, the exit codes and the
 // environment that maps port names to device nodes.
-const char* UsageText();
+std::string UsageText();
 // "vrtqlx <version>".
 std::string VersionLine();
 

@@ -108,7 +108,10 @@ bool CDownloadDlg::OnInitDialog() {
   modelCode = select.modelCode;
   SetItemImage(res::kPicture, ModelPictureId(modelCode));
   port.portName = "COM1";
-  SetItemText(res::kTitleLine, " " + GetItemText(res::kTitleLine));
+  // Built by appending: GCC 12 warns falsely about " " + a temporary string (-Wrestrict).
+  std::string title = " ";
+  title += GetItemText(res::kTitleLine);
+  SetItemText(res::kTitleLine, title);
   return true;
 }
 

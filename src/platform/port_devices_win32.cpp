@@ -7,4 +7,9 @@ std::string DefaultPortDevice(PortFamily family, int number) {
   return (family == PortFamily::kSerial ? "\\\\.\\COM" : "\\\\.\\LPT") + std::to_string(number);
 }
 
+std::string SystemEnvironmentHelp() {
+  return "  (COMn is \\\\.\\COMn and LPTn \\\\.\\LPTn unless these name another device)\n"
+         "  LOCALAPPDATA      the user's state directory\n";
+}
+
 }  // namespace platform

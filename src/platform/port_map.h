@@ -21,6 +21,10 @@ enum class PortFamily { kSerial, kParallel };
 // Linux, \\.\COMn and \\.\LPTn on Windows.
 std::string DefaultPortDevice(PortFamily family, int number);
 
+// The lines of "--help" that tell where this system finds the ports: the default devices
+// and the variables that point the USB search and the spooler elsewhere.
+std::string SystemEnvironmentHelp();
+
 // Maps the program's logical port names to device nodes: COM1 … COM9 and \\.\COM1 …
 // \\.\COM20 to /dev/ttyS(n−1), LPT1 … LPT3 to /dev/lp(n−1). The environment variable
 // QLX_COMn or QLX_LPTn, when set and not empty, names another node for that port.
