@@ -1,7 +1,10 @@
 // USB devices from the system's device setup: the device-information set of the USB device
 // interface class, each device opened through its interface path.
-#include <setupapi.h>
+// windows.h first: setupapi.h uses its types without including it.
+// clang-format off
 #include <windows.h>
+#include <setupapi.h>
+// clang-format on
 
 #include <cerrno>
 #include <vector>
