@@ -76,12 +76,13 @@ windows: deps $(WIN_BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 
 # Its unit tests under wine64 in a throwaway prefix, then the program itself against the
-# Linux printer simulator.
+# Linux printer simulator, then the operator's windows under Wine on a virtual X server.
 test-windows: windows build
 	rm -rf $(WIN_BUILD)/wineprefix
 	WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all \
 	  ctest --test-dir $(WIN_BUILD) --output-on-failure --timeout 300
 	bash scripts/windows-smoke.sh $(WIN_BUILD)/vrtqlx.exe $(BUILD)/qlx-printer-sim
+	bash scripts/windows-gui-check.sh $(WIN_BUILD) $(BUILD)/qlx-printer-sim
 
 check: test test-asan test-tsan fuzz check-package test-windows
 

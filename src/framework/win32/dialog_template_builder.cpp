@@ -37,7 +37,7 @@ class Writer {
 };
 
 uint32_t DialogWindowStyle(uint32_t bits) {
-  uint32_t s = DS_SETFONT | DS_CENTER;
+  uint32_t s = DS_SETFONT;
   if (bits & dialog_style::kPopup) s |= WS_POPUP;
   if (bits & dialog_style::kVisible) s |= WS_VISIBLE;
   if (bits & dialog_style::kThinBorder) s |= WS_BORDER;

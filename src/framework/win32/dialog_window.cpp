@@ -116,19 +116,23 @@ INT_PTR CALLBACK DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,
 
 void DialogWindow::Initialise(HWND hwnd) {
   hwnd_ = hwnd;
-  // One base unit each way, as the dialog manager converted the template with its font.
-  RECT units{0, 0, 4, 8};
-  MapDialogRect(hwnd, &units);
-  dialog_.CreateWindowState(Size{units.right, units.bottom});
+  // The dialog manager converted the template with the window system's own font metrics;
+  // the window and its controls are placed again with the original's, so that every
+  // window has the size the program draws in.
+  const DialogTemplate& t = dialog_.Template();
+  dialog_.CreateWindowState(backend_.DialogBaseUnits(t.fontName, t.fontPoints));
   const auto& controls = dialog_.Controls();
   // The dialog manager creates the controls in template order, each below the one before.
   for (HWND child = GetWindow(hwnd, GW_CHILD); child && children_.size() < controls.size();
        child = GetWindow(child, GW_HWNDNEXT)) {
     children_.push_back(child);
   }
-  for (const auto& c : controls) shownRects_.push_back(c.rect);
-  shownRect_ = dialog_.WindowRect();
+  const Rect unplaced{-1, -1, -1, -1};
+  shownRects_.assign(controls.size(), unplaced);
+  shownRect_ = unplaced;
   for (size_t i = 0; i < children_.size(); ++i) SyncView(i);
+  SyncWindow();
+  Centre();
   Dispatch([&] { dialog_.RunInitDialog(); });
   if (!dialog_.HasWindow() || ended_) return;
   SyncWindow();
@@ -139,6 +143,19 @@ void DialogWindow::Initialise(HWND hwnd) {
     }
   }
   backend_.Opened(*this);
+}
+
+void DialogWindow::Centre() {
+  RECT area{};
+  RECT window{};
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0) || !GetWindowRect(hwnd_, &window)) {
+    return;
+  }
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DialogWindow::Forget() {
@@ -413,8 +430,13 @@ void DialogWindow::SyncView(size_t index) {
   }
   if (!(state.rect == shownRects_[index])) {
     shownRects_[index] = state.rect;
+    // A picture or icon control takes the size of its image.
+    const bool sizedByImage =
+        (state.cls == ControlClass::Picture || state.cls == ControlClass::Icon) &&
+        backend_.Objects().Bitmap(state.imageId);
     SetWindowPos(child, nullptr, state.rect.left, state.rect.top, state.rect.Width(),
-                 state.rect.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+                 state.rect.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE | (sizedByImage ? SWP_NOSIZE : 0u));
   }
   if ((IsWindowEnabled(child) != FALSE) != state.enabled) EnableWindow(child, state.enabled);
   if ((IsWindowVisible(child) != FALSE) != state.visible) {

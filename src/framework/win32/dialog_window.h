@@ -50,6 +50,7 @@ class DialogWindow {
   void DrawItem(const DRAWITEMSTRUCT& item);
   void Paint();
   void ShowSystemMenu(POINT at);
+  void Centre();
   void Forget();
   int IndexOf(HWND child) const;
   void SyncView(size_t index);

@@ -7,6 +7,7 @@
 #include "framework/win32/dialog_template_builder.h"
 #include "framework/win32/dialog_window.h"
 #include "framework/win32/file_dialog_filter.h"
+#include "framework/win32/font_cell.h"
 
 namespace fw::win32 {
 
@@ -180,20 +181,13 @@ std::optional<std::string> Win32Backend::FileOpenDialog(const std::string& filte
 Size Win32Backend::DialogBaseUnits(const std::string& fontName, int points) {
   const auto key = std::make_pair(fontName, points);
   if (auto it = baseUnits_.find(key); it != baseUnits_.end()) return it->second;
-  // As the dialog manager measures a template's font: the average width of the 52 letters,
-  // rounded, and the height of the character cell.
   HDC dc = GetDC(nullptr);
-  const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  HFONT font = objects_.FontOf(fontName, height);
+  const int emPixels = MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  HFONT font = objects_.FontOf(fontName, -emPixels);
   HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  SIZE extent{};
-  GetTextExtentPoint32A(dc, kLetters, 52, &extent);
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
+  const Size units = MeasureBaseUnits(dc, emPixels);
   if (old) SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  const Size units{(extent.cx / 26 + 1) / 2, static_cast<int>(metrics.tmHeight)};
   baseUnits_[key] = units;
   return units;
 }
