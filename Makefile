@@ -7,7 +7,7 @@ JOBS       ?= 2
 CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
-.PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
+.PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots screenshots-windows \
   format clean windows test-windows
 
 all: build
@@ -96,6 +96,10 @@ bench: build
 
 screenshots: build
 	@BUILD=$(BUILD) bash scripts/make-screenshots.sh
+
+# The same five windows from the Windows program under Wine, into docs/windows/.
+screenshots-windows: windows
+	@WIN_BUILD=$(WIN_BUILD) bash scripts/make-screenshots-windows.sh
 
 format:
 	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -354,7 +354,7 @@ void DialogWindow::DrawItem(const DRAWITEMSTRUCT& item) {
   state.pressed = (item.itemState & ODS_SELECTED) != 0;
   const int saved = SaveDC(item.hDC);
   // The owner paints in the dialog's coordinates, as it would on the dialog itself.
-  SetViewportOrgEx(item.hDC, -state.rect.left, -state.rect.top, nullptr);
+  OffsetViewportOrgEx(item.hDC, -state.rect.left, -state.rect.top, nullptr);
   GdiPaintContext dc(item.hDC, backend_.Objects());
   dialog_.PaintOwnerDrawn(state.id, dc);
   RestoreDC(item.hDC, saved);
@@ -368,6 +368,18 @@ void DialogWindow::Paint() {
     dialog_.OnPaint(dc);
   }
   EndPaint(hwnd_, &ps);
+}
+
+void DialogWindow::CopyClientArea(HDC target, int width, int height) {
+  // A dialog not on screen yet (its loop shows it once idle) is shown now, and everything
+  // it holds painted afresh before its pixels are read.
+  if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNA);
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  HDC source = GetDC(hwnd_);
+  if (!source) return;
+  BitBlt(target, 0, 0, width, height, source, 0, 0, SRCCOPY);
+  ReleaseDC(hwnd_, source);
 }
 
 void DialogWindow::ShowSystemMenu(POINT at) {

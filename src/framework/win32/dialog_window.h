@@ -35,6 +35,8 @@ class DialogWindow {
   // Model to window: the control with this id, and the window itself.
   void SyncControl(int id);
   void SyncWindow();
+  // Copies what the client area shows, painted afresh, into `target`.
+  void CopyClientArea(HDC target, int width, int height);
   // Runs one of the dialog's handlers, then ends the modal runs of the dialogs that asked.
   void Dispatch(const std::function<void()>& handler);
   // Ends the window system's modal run with the dialog's result, once.
