@@ -19,6 +19,7 @@ set(VRTQLX_WINDOWS_TESTS
   support/temp_dir.cpp
   support/safe_port_environment.cpp
   support/environment_win32.cpp
+  win32/win32_framework_test.cpp
   win32/win32_platform_test.cpp)
 add_executable(qlx-tests ${VRTQLX_WINDOWS_TESTS})
 target_include_directories(qlx-tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
