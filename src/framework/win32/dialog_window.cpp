@@ -1,7 +1,6 @@
 #include "framework/win32/dialog_window.h"
 
 #include <algorithm>
-#include <array>
 #include <string>
 
 #include "framework/dialog_colors.h"
