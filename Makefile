@@ -8,7 +8,7 @@ CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
 .PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
-  format clean windows test-windows bench-windows
+  screenshots-windows format clean windows test-windows bench-windows
 
 all: build
 
@@ -76,12 +76,13 @@ windows: deps $(WIN_BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 
 # Its unit tests under wine64 in a throwaway prefix, then the program itself against the
-# Linux printer simulator.
+# Linux printer simulator, then the operator's windows under Wine on a virtual X server.
 test-windows: windows build
 	rm -rf $(WIN_BUILD)/wineprefix
 	WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all \
 	  ctest --test-dir $(WIN_BUILD) --output-on-failure --timeout 300
 	bash scripts/windows-smoke.sh $(WIN_BUILD)/vrtqlx.exe $(BUILD)/qlx-printer-sim
+	bash scripts/windows-gui-check.sh $(WIN_BUILD) $(BUILD)/qlx-printer-sim
 
 check: test test-asan test-tsan fuzz check-package test-windows
 
@@ -98,6 +99,10 @@ bench-windows: windows build
 
 screenshots: build
 	@BUILD=$(BUILD) bash scripts/make-screenshots.sh
+
+# The same five windows from the Windows program under Wine, into docs/windows/.
+screenshots-windows: windows
+	@WIN_BUILD=$(WIN_BUILD) bash scripts/make-screenshots-windows.sh
 
 format:
 	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev libgl-dev fonts-liberation
   python3 python3-pil
   srecord dpkg-dev file desktop-file-utils
-  g++-mingw-w64-x86-64-posix wine64
+  g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
 )
 
 missing=()

@@ -19,6 +19,7 @@ set(VRTQLX_WINDOWS_TESTS
   support/temp_dir.cpp
   support/safe_port_environment.cpp
   support/environment_win32.cpp
+  win32/win32_framework_test.cpp
   win32/win32_platform_test.cpp)
 add_executable(qlx-tests ${VRTQLX_WINDOWS_TESTS})
 target_include_directories(qlx-tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
@@ -26,3 +27,9 @@ target_link_libraries(qlx-tests PRIVATE vrtqlx_core gtest gmock gtest_main)
 set_target_properties(qlx-tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # Run through the toolchain's emulator, wine64.
 add_test(NAME qlx-tests COMMAND qlx-tests)
+
+# The operator's windows on the Win32 backend need a display (Wine on a virtual X server)
+# and the printer simulator: scripts/windows-gui-check.sh runs them, not CTest.
+add_executable(qlx-gui-tests win32/win32_gui_test.cpp)
+target_link_libraries(qlx-gui-tests PRIVATE vrtqlx_core gtest gtest_main)
+set_target_properties(qlx-gui-tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
