@@ -483,7 +483,7 @@ constexpr uint8_t kRuns150[] = {
     255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0,
     255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0,
     255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0,
-    255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 83, 0,
+    255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 8, 0,
 };
 constexpr uint32_t kPalette156[] = {
     0xFFFFFF, 0x787878, 0xFAFAF5, 0x282828, 0x969696, 0x525864, 0x32363D, 0x464B55,
@@ -1043,7 +1043,7 @@ constexpr PackedPicture kPictures[] = {
     {128, 32, 32, 24, kPalette128, sizeof kPalette128 / sizeof kPalette128[0], kRuns128, sizeof kRuns128},
     {142, 130, 140, 24, kPalette142, sizeof kPalette142 / sizeof kPalette142[0], kRuns142, sizeof kRuns142},
     {143, 130, 136, 24, kPalette143, sizeof kPalette143 / sizeof kPalette143[0], kRuns143, sizeof kRuns143},
-    {150, 330, 190, 24, kPalette150, sizeof kPalette150 / sizeof kPalette150[0], kRuns150, sizeof kRuns150},
+    {150, 330, 189, 24, kPalette150, sizeof kPalette150 / sizeof kPalette150[0], kRuns150, sizeof kRuns150},
     {156, 130, 134, 24, kPalette156, sizeof kPalette156 / sizeof kPalette156[0], kRuns156, sizeof kRuns156},
     {157, 130, 139, 24, kPalette157, sizeof kPalette157 / sizeof kPalette157[0], kRuns157, sizeof kRuns157},
     {160, 130, 130, 8, kPalette160, sizeof kPalette160 / sizeof kPalette160[0], kRuns160, sizeof kRuns160},

@@ -156,7 +156,8 @@ TEST_F(NoticeGui, PictureAndOkButtonWithCaptionAt42) {
   });
   EXPECT_EQ(notice.DoModal(), fw::IDOK);
   ASSERT_EQ(shot.size(), QSize(344, 192));
-  EXPECT_EQ(PixelAt(shot, 0, 100), (fw::Color{0, 0, 0}));  // the frame
+  EXPECT_EQ(PixelAt(shot, 0, 100), (fw::Color{0, 0, 0}));  // the frame, the bottom line too
+  EXPECT_EQ(PixelAt(shot, 100, 191), (fw::Color{0, 0, 0}));
   // "Warnning" in red at the top of the picture, "Firmware Download" in black below it.
   EXPECT_GT(CountColour(shot, QRect(3, 1, 330, 40), fw::Color{220, 0, 0}), 200);
   EXPECT_GT(CountColour(shot, QRect(3, 70, 330, 30), fw::Color{0, 0, 0}), 200);
