@@ -4,18 +4,15 @@
 #include <cstdio>
 #include <string>
 
-#include "download/download_dlg.h"
 #include "framework/backend.h"
 #include "framework/dialog_colors.h"
-#include "framework/headless/operator_actions.h"
 #include "framework/message_box.h"
 #include "framework/win32/png_rendering.h"
 #include "framework/win32/win32_api.h"
 #include "framework/win32/win32_backend.h"
 #include "framework/win32/win32_window_system.h"
+#include "operator_tour.h"
 #include "platform/run_directory.h"
-#include "res/resource_ids.h"
-#include "ui/notice_dlg.h"
 
 namespace {
 
@@ -29,40 +26,12 @@ class Screenshots {
     if (!dir || !file) return false;
     firmware_ = dir.value() + "\\" + kFirmwareName;
     fw::SetDialogColors(fw::Rgb(255, 255, 255), fw::Rgb(80, 80, 80));
-    backend_.WhenOpened(res::kPrinterSelectDialog, [this](fw::Dialog& picker) {
-      Save(picker, "model-picker.png");
-      fw::SelectItem(picker, 1018, 22);  // TQR-23
-    });
-    backend_.WhenOpened(res::kPortConfigDialog, [this](fw::Dialog& settings) {
-      fw::Click(settings, res::kEthernetRadio);
-      fw::TypeIpAddress(settings, res::kIpAddress, {127, 0, 0, 1});
-      fw::TypeText(settings, res::kTcpPortEdit, "9100");
-      Save(settings, "settings-dialog.png");
-      fw::Click(settings, res::kPortOkButton);
-    });
-    CDownloadDlg window;
     backend_.WhenBoxShown([this](HWND box) {
       SendMessageA(box, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(firmware_.c_str()));
       PostMessageA(box, WM_COMMAND, MAKEWPARAM(fw::IDOK, BN_CLICKED), 0);
     });
-    backend_.WhenOpened(res::kAboutDialog, [this](fw::Dialog& about) {
-      Save(about, "about-box.png");
-      about.EndDialog(fw::IDOK);
-    });
-    backend_.WhenOpened(res::kMainDialog, [this, &window](fw::Dialog&) {
-      fw::Click(window, res::kConfigButton);
-      fw::Click(window, res::kSelectButton);
-      Save(window, "main-window.png");
-      window.SendSysCommand(kAboutCommand);
-      window.EndDialog(fw::IDOK);
-    });
-    window.DoModal();
-    backend_.WhenOpened(res::kNoticeDialog, [this](fw::Dialog& notice) {
-      Save(notice, "completion-notice.png");
-      notice.EndDialog(fw::IDOK);
-    });
-    CNoticeDlg notice;
-    notice.DoModal();
+    screenshots::TakeOperatorTour(
+        backend_, [this](const fw::Dialog& dialog, const char* name) { Save(dialog, name); });
     return saved_ == 5;
   }
 
@@ -77,8 +46,6 @@ class Screenshots {
     }
   }
 
-  // The main window's system-menu command that opens the About box.
-  static constexpr unsigned kAboutCommand = 0x10;
   std::string outDir_;
   // The file chosen in the main window's file dialog; it is never downloaded.
   static constexpr const char* kFirmwareName = "TQR-23_V1.00_120826.fls";
