@@ -1,13 +1,13 @@
 // CPU time a DTR/DSR-paced serial write costs while the printer holds DSR low for 5 s
 // (target: at most 1 % of one core). The line is a stand-in on the real clock, so that
 // only the writer's own waiting is measured.
-#include <poll.h>
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/serial_output.h"
 
 namespace {
@@ -33,17 +33,14 @@ class BusyPrinterLine final : public platform::SerialOutput {
     return platform::SysResult<bool>::Ok(SteadyClock::now() >= until_);
   }
   void WaitForRoom(int ms) override { Pause(ms); }
-  void Pause(int ms) override { poll(nullptr, 0, ms); }
-  uint64_t NowMs() override {
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now().time_since_epoch())
-            .count());
-  }
+  void Pause(int ms) override { clock_.SleepMs(static_cast<uint32_t>(ms)); }
+  uint64_t NowMs() override { return clock_.NowMs(); }
   void DiscardOutput() override {}
   void RestoreLine() override {}
 
  private:
   SteadyClock::time_point until_;
+  platform::MonotonicClock clock_;
 };
 
 }  // namespace

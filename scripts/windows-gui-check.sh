@@ -7,60 +7,18 @@
 # Ends with "N passed, N failed" and a non-zero exit when any case failed.
 set -uo pipefail
 win_build=$(realpath "$1")
-sim=$(realpath "$2")
-wine=${WINE64:-/usr/lib/wine/wine64}
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/vrtqlx-wine-gui.XXXXXX")
-export WINEPREFIX=$scratch/prefix WINEDEBUG=-all
+sim_binary=$(realpath "$2")
+source "$(dirname "$0")/wine-lib.sh"
+wine_scratch wine-gui
 started=$(date +%s)
-passed=0
-failed=0
-sim_pid=
-xvfb_pid=
-program_pid=
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  "${wine%/*}/wineserver" -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-check() {  # check <name> <condition…>
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok      $name"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name"
-  fi
-}
-
-# A private X server on the first free display number, which it reports itself.
-exec 9>"$scratch/display"
-Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$scratch/display" ] && break
-  sleep 0.05
-done
-export DISPLAY=:$(head -n 1 "$scratch/display")
-mkdir -p "$WINEPREFIX"
+start_private_x
 "$wine" wineboot -i >/dev/null 2>&1
 
 work=$scratch/work
 mkdir -p "$work"
 cd "$work" || exit 1
 head -c 98304 /dev/urandom >TQR-23_V1.00_120826.fls
-"$sim" tcp --port 0 --out got.bin >sim.txt 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do
-  grep -q '^ready ' sim.txt 2>/dev/null && break
-  sleep 0.05
-done
-where=$(sed -n 's/^ready //p' sim.txt)
+start_sim tcp --port 0
 VRTQLX_SIM_TCP_PORT=${where##*:} VRTQLX_TEST_FIRMWARE="Z:${work//\//\\}\\TQR-23_V1.00_120826.fls" \
   "$wine" "$win_build/qlx-gui-tests.exe" >gui-tests.txt 2>&1 </dev/null
 rc=$?

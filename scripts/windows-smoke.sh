@@ -6,31 +6,9 @@
 # Ends with "N passed, N failed" and a non-zero exit when any case failed.
 set -uo pipefail
 exe=$(realpath "$1")
-sim=$(realpath "$2")
-wine=${WINE64:-/usr/lib/wine/wine64}
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/vrtqlx-wine.XXXXXX")
-export WINEPREFIX=$scratch/prefix WINEDEBUG=-all
-passed=0
-failed=0
-sim_pid=
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  "${wine%/*}/wineserver" -k >/dev/null 2>&1
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-check() {  # check <name> <condition…>
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok      $name"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name"
-  fi
-}
+sim_binary=$(realpath "$2")
+source "$(dirname "$0")/wine-lib.sh"
+wine_scratch wine
 
 # A fresh program directory (the log lives beside the program) that is also the working
 # directory, as an unattended caller on Windows would have it.
@@ -46,17 +24,6 @@ run() {  # run <args…>: runs the program, keeps its exit code in $rc
   rc=$?
 }
 
-# Starts the simulator in mode $1 (writing to got.bin); its ready line names where it is.
-start_sim() {
-  "$sim" "$@" --out got.bin >sim.txt 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 100); do
-    grep -q '^ready ' sim.txt 2>/dev/null && break
-    sleep 0.05
-  done
-  where=$(sed -n 's/^ready //p' sim.txt)
-}
-
 finish_sim() {
   for _ in $(seq 200); do
     kill -0 "$sim_pid" 2>/dev/null || break
@@ -67,10 +34,8 @@ finish_sim() {
   sim_pid=
 }
 
-log_has() { grep -q "$1" _VRT_QLX.txt 2>/dev/null; }
 same_image() { cmp -s "$1" got.bin; }
 
-mkdir -p "$WINEPREFIX"
 "$wine" wineboot -i >/dev/null 2>&1
 
 fresh tcp

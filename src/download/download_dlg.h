@@ -116,6 +116,9 @@ class CDownloadDlg : public fw::Dialog {
   void FailStart(const std::string& text, const std::string& reason = std::string());
   // Puts back the queues a download over a local port or a device path parked.
   void RestoreParkedQueues();
+  // Lets go of what a download holds: the image, the link, the driver file, the parked
+  // queues and the stop guard.
+  void ReleaseDownload();
   // A stop signal arrived during a download: lets go of everything, writes out the log
   // and ends the process by that signal.
   void InterruptDownload(int signal);

@@ -128,12 +128,18 @@ void CDownloadDlg::RestoreParkedQueues() {
   if (link == LinkClass::LocalPort || link == LinkClass::DevicePath) RestoreSpoolerPrinters();
 }
 
-void CDownloadDlg::InterruptDownload(int signal) {
-  for (int id = kTimerPortSend; id <= kTimerEnd; ++id) KillTimer(id);
-  CloseLink();
+void CDownloadDlg::ReleaseDownload() {
   std::vector<uint8_t>().swap(imageBuffer);
+  bytesSent = 0;
+  CloseLink();
   DeleteDriverFile();
   RestoreParkedQueues();
+  stopGuard.reset();
+}
+
+void CDownloadDlg::InterruptDownload(int signal) {
+  for (int id = kTimerPortSend; id <= kTimerEnd; ++id) KillTimer(id);
+  ReleaseDownload();
   if (silent) Report("Download interrupted");
   CEventLog::GetInstance()->Flush();
   platform::EndByStopSignal(signal);
@@ -217,12 +223,7 @@ void CDownloadDlg::OnTimer(int id) {
       break;
     case kTimerEnd: {
       EnableButtons();
-      std::vector<uint8_t>().swap(imageBuffer);
-      bytesSent = 0;
-      CloseLink();
-      DeleteDriverFile();
-      RestoreParkedQueues();
-      stopGuard.reset();
+      ReleaseDownload();
       SetHelpText("HELP : Finished firmware download.");
       if (observer) observer->OnEnded();
       if (silent) PostClose();

@@ -54,11 +54,11 @@ class StallTimer {
 
   void Restart() {
     if (!armed_) return;
-    itimerspec spec{};
-    spec.it_value.tv_sec = stallMs_ / 1000;
-    spec.it_value.tv_nsec = (stallMs_ % 1000) * 1'000'000 + 1;
-    spec.it_interval.tv_nsec = kRewakeNs;
-    timer_settime(timer_, 0, &spec, nullptr);
+    itimerspec schedule{};
+    schedule.it_value.tv_sec = stallMs_ / 1000;
+    schedule.it_value.tv_nsec = (stallMs_ % 1000) * 1'000'000 + 1;
+    schedule.it_interval.tv_nsec = kRewakeNs;
+    timer_settime(timer_, 0, &schedule, nullptr);
   }
 
  private:

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "platform/clock.h"
 #include "platform/device_file.h"
 #include "platform/device_output.h"
 #include "platform/posix_io.h"
@@ -44,15 +45,12 @@ class Output final : public DeviceOutput {
     auto ready = posix::Poll(fd_, POLLOUT, ms);
     return ready && ready.value() != 0;
   }
-  void Pause(int ms) override { posix::Poll(-1, 0, ms); }
-  uint64_t NowMs() override {
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now().time_since_epoch())
-            .count());
-  }
+  void Pause(int ms) override { clock_.SleepMs(static_cast<uint32_t>(ms)); }
+  uint64_t NowMs() override { return clock_.NowMs(); }
 
  private:
   int fd_;
+  MonotonicClock clock_;
 };
 
 class PosixDeviceFile final : public DeviceFile {

@@ -7,35 +7,15 @@
 #include <cerrno>
 
 #include "platform/device_file.h"
-#include "platform/stop_request.h"
+#include "platform/overlapped_io_win32.h"
 #include "platform/win32_errors.h"
 
 namespace platform {
 namespace {
 
-// A wait never lasts longer than this, so that a stop request is seen soon.
-constexpr ULONGLONG kLongestWaitMs = 100;
-
-ULONGLONG LeftOf(int64_t limitMs, ULONGLONG since, ULONGLONG now) {
-  if (limitMs < 0) return kLongestWaitMs;
-  const ULONGLONG end = since + static_cast<ULONGLONG>(limitMs);
-  return now >= end ? 0 : end - now;
-}
-
 class Win32DeviceFile final : public DeviceFile {
  public:
-  // Reads and writes each have their own record: a reader thread may read while the
-  // caller writes.
-  Win32DeviceFile() {
-    writeIo_.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    readIo_.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  }
-  ~Win32DeviceFile() override {
-    Close();
-    for (OVERLAPPED* io : {&writeIo_, &readIo_}) {
-      if (io->hEvent) CloseHandle(io->hEvent);
-    }
-  }
+  ~Win32DeviceFile() override { Close(); }
 
   SysStatus Open(const std::string& path, DeviceSharing sharing) override {
     Close();
@@ -56,35 +36,32 @@ class Win32DeviceFile final : public DeviceFile {
     ULONGLONG lastProgress = start;
     size_t sent = 0;
     while (sent < length) {
-      DWORD done = 0;
-      const bool finished = Transfer(
-          true, const_cast<uint8_t*>(data) + sent, length - sent,
-          [&](ULONGLONG now) {
-            return std::min(LeftOf(limits.totalMs, start, now),
-                            LeftOf(limits.stallMs, lastProgress, now));
-          },
-          done);
-      sent += done;
-      if (done > 0) lastProgress = GetTickCount64();
-      if (!finished && done == 0) {
-        if (sent == 0) return SysResult<size_t>::Fail("WriteFile", lastError_);
+      const OverlappedOutcome outcome =
+          TransferOverlapped(handle_, writeIo_, TransferDirection::kWrite,
+                             const_cast<uint8_t*>(data) + sent, length - sent, [&](ULONGLONG now) {
+                               return std::min(MsLeftOf(limits.totalMs, start, now),
+                                               MsLeftOf(limits.stallMs, lastProgress, now));
+                             });
+      sent += outcome.done;
+      if (outcome.done > 0) lastProgress = GetTickCount64();
+      if (!outcome.completed && outcome.done == 0) {
+        if (sent == 0) return SysResult<size_t>::Fail("WriteFile", outcome.error);
         break;
       }
-      if (done == 0) break;  // a device that takes nothing and says it is done
+      if (outcome.done == 0) break;  // a device that takes nothing and says it is done
     }
     return SysResult<size_t>::Ok(sent);
   }
 
   SysResult<size_t> Read(uint8_t* buffer, size_t length, ReadLimits limits) override {
     const ULONGLONG start = GetTickCount64();
-    DWORD done = 0;
-    const bool finished = Transfer(
-        false, buffer, length, [&](ULONGLONG now) { return LeftOf(limits.totalMs, start, now); },
-        done);
-    if (!finished && done == 0 && lastError_ != ETIMEDOUT) {
-      return SysResult<size_t>::Fail("ReadFile", lastError_);
+    const OverlappedOutcome outcome =
+        TransferOverlapped(handle_, readIo_, TransferDirection::kRead, buffer, length,
+                           [&](ULONGLONG now) { return MsLeftOf(limits.totalMs, start, now); });
+    if (!outcome.completed && outcome.done == 0 && outcome.error != ETIMEDOUT) {
+      return SysResult<size_t>::Fail("ReadFile", outcome.error);
     }
-    return SysResult<size_t>::Ok(done);
+    return SysResult<size_t>::Ok(outcome.done);
   }
 
   void Close() override {
@@ -95,44 +72,11 @@ class Win32DeviceFile final : public DeviceFile {
   }
 
  private:
-  // One overlapped transfer; `left(now)` tells how long it may still wait. True when it
-  // completed by itself, false when it failed, ran out of time or was stopped (then
-  // cancelled); `done` learns how many bytes moved either way.
-  template <typename Left>
-  bool Transfer(bool write, uint8_t* data, size_t length, Left left, DWORD& done) {
-    OVERLAPPED& io = write ? writeIo_ : readIo_;
-    ResetEvent(io.hEvent);
-    io.Offset = io.OffsetHigh = 0;
-    const DWORD count = static_cast<DWORD>(std::min<size_t>(length, 1u << 30));
-    const BOOL started = write ? WriteFile(handle_, data, count, nullptr, &io)
-                               : ReadFile(handle_, data, count, nullptr, &io);
-    if (!started && GetLastError() != ERROR_IO_PENDING) {
-      lastError_ = LastErrno();
-      done = 0;
-      return false;
-    }
-    bool completed = false;
-    for (;;) {
-      const ULONGLONG wait = std::min(left(GetTickCount64()), kLongestWaitMs);
-      if (WaitForSingleObject(io.hEvent, static_cast<DWORD>(wait)) == WAIT_OBJECT_0) {
-        completed = true;
-        break;
-      }
-      if (wait == 0 || StopRequested()) break;
-    }
-    if (!completed) CancelIoEx(handle_, &io);
-    if (!GetOverlappedResult(handle_, &io, &done, TRUE)) {
-      lastError_ = completed ? LastErrno() : (StopRequested() ? EINTR : ETIMEDOUT);
-      return false;
-    }
-    if (!completed) lastError_ = StopRequested() ? EINTR : ETIMEDOUT;
-    return completed;
-  }
-
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-  OVERLAPPED writeIo_{};
-  OVERLAPPED readIo_{};
-  int lastError_ = 0;
+  // Reads and writes each have their own record: a reader thread may read while the
+  // caller writes.
+  OverlappedRecord writeIo_;
+  OverlappedRecord readIo_;
 };
 
 }  // namespace

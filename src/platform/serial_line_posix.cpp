@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 
+#include "platform/clock.h"
 #include "platform/posix_io.h"
 #include "platform/serial_line.h"
 
@@ -200,12 +200,8 @@ class PosixSerialLine final : public SerialLine {
       return SysResult<bool>::Ok(modem.value().dsr);
     }
     void WaitForRoom(int ms) override { posix::Poll(line_.fd_, POLLOUT, ms); }
-    void Pause(int ms) override { posix::Poll(-1, 0, ms); }
-    uint64_t NowMs() override {
-      return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                       std::chrono::steady_clock::now().time_since_epoch())
-                                       .count());
-    }
+    void Pause(int ms) override { clock_.SleepMs(static_cast<uint32_t>(ms)); }
+    uint64_t NowMs() override { return clock_.NowMs(); }
     void DiscardOutput() override { posix::IoctlInt(line_.fd_, TCFLSH, TCOFLUSH, "ioctl(TCFLSH)"); }
     void RestoreLine() override {
       posix::IoctlPointer(line_.fd_, TCSETS2, &line_.saved_, "ioctl(TCSETS2)");
@@ -213,6 +209,7 @@ class PosixSerialLine final : public SerialLine {
 
    private:
     PosixSerialLine& line_;
+    MonotonicClock clock_;
   };
 
   int fd_ = -1;

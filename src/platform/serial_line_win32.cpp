@@ -7,35 +7,17 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/clock.h"
+#include "platform/overlapped_io_win32.h"
 #include "platform/serial_dcb_win32.h"
 #include "platform/serial_line.h"
-#include "platform/stop_request.h"
 #include "platform/win32_errors.h"
 
 namespace platform {
 namespace {
 
-// A wait never lasts longer than this, so that a stop request is seen soon.
-constexpr DWORD kLongestWaitMs = 100;
-
-class OverlappedEvent {
- public:
-  OverlappedEvent() { overlapped_.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
-  ~OverlappedEvent() {
-    if (overlapped_.hEvent) CloseHandle(overlapped_.hEvent);
-  }
-  OverlappedEvent(const OverlappedEvent&) = delete;
-  OverlappedEvent& operator=(const OverlappedEvent&) = delete;
-  OVERLAPPED* get() {
-    ResetEvent(overlapped_.hEvent);
-    overlapped_.Offset = overlapped_.OffsetHigh = 0;
-    return &overlapped_;
-  }
-  HANDLE event() const { return overlapped_.hEvent; }
-
- private:
-  OVERLAPPED overlapped_{};
-};
+// A read takes what has arrived; it waits this long at most.
+constexpr int64_t kReadWaitMs = 100;
 
 class Win32SerialLine final : public SerialLine {
  public:
@@ -99,7 +81,8 @@ class Win32SerialLine final : public SerialLine {
     SerialWrite result;
     if (length > 0) {
       DWORD written = 0;
-      auto status = Transfer(/*write=*/true, const_cast<uint8_t*>(data), length, limitMs, written);
+      auto status =
+          Transfer(TransferDirection::kWrite, const_cast<uint8_t*>(data), length, limitMs, written);
       result.queued = written;
       if (!status || written < length) {
         result.status = status ? SysStatus::Fail("WriteFile", ETIMEDOUT) : status;
@@ -125,7 +108,7 @@ class Win32SerialLine final : public SerialLine {
 
   SysResult<size_t> Read(uint8_t* buffer, size_t length) override {
     DWORD got = 0;
-    auto status = Transfer(/*write=*/false, buffer, length, kLongestWaitMs, got);
+    auto status = Transfer(TransferDirection::kRead, buffer, length, kReadWaitMs, got);
     if (!status) return SysResult<size_t>::Fail(status.call(), status.error());
     return SysResult<size_t>::Ok(got);
   }
@@ -143,33 +126,18 @@ class Win32SerialLine final : public SerialLine {
     return TotalTimeoutMs(timeouts_.writeTotalMultiplier, timeouts_.writeTotalConstant, length);
   }
 
-  // One overlapped transfer, waited for within `limitMs` (negative: without limit) and
-  // cancelled when that runs out or a stop is requested; `done` learns how many bytes moved.
-  SysStatus Transfer(bool write, uint8_t* data, size_t length, int64_t limitMs, DWORD& done) {
-    OverlappedEvent& io = write ? writeIo_ : readIo_;
-    OVERLAPPED* overlapped = io.get();
-    const DWORD count = static_cast<DWORD>(std::min<size_t>(length, 1u << 30));
-    const BOOL started = write ? WriteFile(handle_, data, count, nullptr, overlapped)
-                               : ReadFile(handle_, data, count, nullptr, overlapped);
-    if (!started && GetLastError() != ERROR_IO_PENDING) {
-      done = 0;
-      return SysStatus::Fail(write ? "WriteFile" : "ReadFile", LastErrno());
-    }
+  // One overlapped transfer, waited for within `limitMs` (negative: without limit); what
+  // moved before it ran out counts, only a failure of the line itself fails it.
+  SysStatus Transfer(TransferDirection direction, uint8_t* data, size_t length, int64_t limitMs,
+                     DWORD& done) {
     const ULONGLONG start = GetTickCount64();
-    for (;;) {
-      const ULONGLONG used = GetTickCount64() - start;
-      DWORD wait = kLongestWaitMs;
-      if (limitMs >= 0) {
-        if (used >= static_cast<ULONGLONG>(limitMs)) break;
-        wait = static_cast<DWORD>(std::min<ULONGLONG>(limitMs - used, kLongestWaitMs));
-      }
-      if (WaitForSingleObject(io.event(), wait) == WAIT_OBJECT_0) break;
-      if (StopRequested()) break;
-    }
-    if (WaitForSingleObject(io.event(), 0) != WAIT_OBJECT_0) CancelIoEx(handle_, overlapped);
-    if (!GetOverlappedResult(handle_, overlapped, &done, TRUE) &&
-        GetLastError() != ERROR_OPERATION_ABORTED) {
-      return SysStatus::Fail("GetOverlappedResult", LastErrno());
+    const OverlappedOutcome outcome = TransferOverlapped(
+        handle_, direction == TransferDirection::kWrite ? writeIo_ : readIo_, direction, data,
+        length, [&](ULONGLONG now) { return MsLeftOf(limitMs, start, now); });
+    done = outcome.done;
+    if (!outcome.completed && outcome.error != ETIMEDOUT && outcome.error != EINTR) {
+      return SysStatus::Fail(direction == TransferDirection::kWrite ? "WriteFile" : "ReadFile",
+                             outcome.error);
     }
     return OkStatus();
   }
@@ -195,21 +163,22 @@ class Win32SerialLine final : public SerialLine {
       return SysResult<bool>::Ok(modem.value().dsr);
     }
     void WaitForRoom(int ms) override { Pause(ms); }
-    void Pause(int ms) override { Sleep(static_cast<DWORD>(ms)); }
-    uint64_t NowMs() override { return GetTickCount64(); }
+    void Pause(int ms) override { clock_.SleepMs(static_cast<uint32_t>(ms)); }
+    uint64_t NowMs() override { return clock_.NowMs(); }
     void DiscardOutput() override { PurgeComm(line_.handle_, PURGE_TXABORT | PURGE_TXCLEAR); }
     void RestoreLine() override { SetCommState(line_.handle_, &line_.saved_); }
 
    private:
     Win32SerialLine& line_;
+    MonotonicClock clock_;
   };
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   DCB saved_{};
   ModemLines modemLines_ = ModemLines::kPresent;
   CommTimeouts timeouts_{};
-  OverlappedEvent writeIo_;
-  OverlappedEvent readIo_;
+  OverlappedRecord writeIo_;
+  OverlappedRecord readIo_;
   Output output_{*this};
 };
 

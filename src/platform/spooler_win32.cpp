@@ -24,9 +24,11 @@ constexpr const char* kAttributesSuffix = "|attributes";
 
 class NotesKey {
  public:
+  // Only opened here: every start looks for notes, and most find none; the key is made
+  // when the first note is written.
   NotesKey() {
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kNotesKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                        &key_, nullptr) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kNotesKey, 0, KEY_READ | KEY_WRITE, &key_) !=
+        ERROR_SUCCESS) {
       key_ = nullptr;
     }
   }
@@ -49,7 +51,11 @@ class NotesKey {
     text[std::min<DWORD>(size, sizeof text - 1)] = '\0';
     return std::string(text);
   }
-  void Write(const std::string& name, const std::string& text) const {
+  void Write(const std::string& name, const std::string& text) {
+    if (!key_ && RegCreateKeyExA(HKEY_CURRENT_USER, kNotesKey, 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                 nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+    }
     if (key_) {
       RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>(text.size() + 1));
