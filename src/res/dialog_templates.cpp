@@ -43,7 +43,9 @@ fw::DialogTemplate AboutDialogTemplate() {
   t.caption = "About " + fw::ApplicationName();
   t.controls = {
       Control(-1, ControlClass::Icon, "", 11, 17, 20, 20, 0, kAppIcon),
-      Control(-1, ControlClass::Static, fw::ApplicationNameAndVersion(), 69, 25, 119, 8),
+      // The line is 119 units wide: the program's short name keeps name and version on it.
+      Control(-1, ControlClass::Static, fw::ApplicationTitle() + " Version " VRTQLX_VERSION, 69, 25,
+              119, 8),
       Control(-1, ControlClass::Static, "Firmware download utility", 69, 41, 119, 8),
       Control(1, ControlClass::PushButton, "OK", 178, 7, 50, 14, cs::kTabStop | cs::kGroup),
   };

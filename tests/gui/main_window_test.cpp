@@ -95,6 +95,28 @@ TEST_F(MainWindowGui, EveryWindowTakesItsTemplateSize) {
   EXPECT_EQ(sizes[res::kAboutDialog], rounded("MS Sans Serif", 8, 235, 55));
 }
 
+// The About box's two lines are one line high each: the name with its version and the
+// notice line fit their width, so neither is cut off.
+TEST_F(MainWindowGui, AboutBoxLinesAreWhole) {
+  int lines = 0;
+  backend.WhenOpened(res::kAboutDialog, [&](fw::Dialog& d) {
+    const auto children = backend.WindowOf(d)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const fw::ControlState& c : d.Controls()) {
+      if (c.cls != fw::ControlClass::Static) continue;
+      for (const QWidget* child : children) {
+        if (child->geometry().topLeft() != QPoint(c.rect.left, c.rect.top)) continue;
+        ++lines;
+        EXPECT_LE(child->fontMetrics().horizontalAdvance(QString::fromStdString(c.text)),
+                  child->width())
+            << c.text;
+      }
+    }
+    d.EndDialog(fw::IDOK);
+  });
+  OpenWith([&] { window.SendSysCommand(0x10); });
+  EXPECT_EQ(lines, 2);
+}
+
 // The settings dialog is system-modal: it stays above the topmost main window. Its radio
 // buttons stand on white, enabled or not.
 TEST_F(MainWindowGui, SettingsDialogStaysAboveWithRadiosOnWhite) {

@@ -3,8 +3,10 @@
 // simulator, and compares what the simulator received with the file chosen here).
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "download/download_dlg.h"
 #include "framework/backend.h"
@@ -12,6 +14,7 @@
 #include "framework/headless/operator_actions.h"
 #include "framework/message_box.h"
 #include "framework/win32/dialog_window.h"
+#include "framework/win32/png_rendering.h"
 #include "framework/win32/win32_api.h"
 #include "framework/win32/win32_backend.h"
 #include "framework/win32/win32_window_system.h"
@@ -27,6 +30,63 @@ constexpr int kNoticeButton = 1016;
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
+}
+
+// Runs the thread's messages for about `ms` milliseconds, waiting for them as a message
+// loop does (the window system brings its windows' pictures to the screen when idle).
+void PumpMessages(int ms) {
+  const DWORD until = GetTickCount() + static_cast<DWORD>(ms);
+  MSG msg;
+  for (LONG left = ms; left > 0; left = static_cast<LONG>(until - GetTickCount())) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+  }
+}
+
+// The pixels of the screen's rectangle from (`x`, `y`), as the window system shows them.
+std::vector<uint32_t> ScreenPixels(int x, int y, int width, int height) {
+  if (width <= 0 || height <= 0) return {};
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  std::vector<uint32_t> pixels;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib && bits) {
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
+    GdiFlush();
+    const auto* source = static_cast<const uint32_t*>(bits);
+    pixels.assign(source, source + static_cast<size_t>(width) * height);
+    for (uint32_t& p : pixels) p &= 0xFFFFFFu;
+    SelectObject(memory, old);
+  }
+  if (dib) DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// The share of the dialog's own picture that the screen shows at the dialog's place.
+double ShareShownOnScreen(fw::win32::Win32Backend& backend, const fw::Dialog& dialog, HWND hwnd) {
+  const fw::win32::Pixels painted = fw::win32::DialogPixels(backend, dialog);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  const std::vector<uint32_t> shown =
+      ScreenPixels(origin.x, origin.y, painted.width, painted.height);
+  if (painted.rgb.empty() || shown.size() != painted.rgb.size()) return 0;
+  size_t same = 0;
+  for (size_t i = 0; i < shown.size(); ++i) same += shown[i] == painted.rgb[i];
+  return static_cast<double>(same) / static_cast<double>(shown.size());
 }
 
 class Win32Gui : public ::testing::Test {
@@ -54,11 +114,19 @@ class Win32Gui : public ::testing::Test {
 
 // The template font as Wine measures "Arial" 8 pt gives base units of 6 × 13 pixels, so the
 // main window's 192 × 136 dialog units are 288 × 221 pixels of client area, and the
-// progress frame drawn at (8, 200)–(278, 210) lies inside it.
-TEST_F(Win32Gui, MainWindowIsSizedByTheTemplateFont) {
+// progress frame drawn at (8, 200)–(278, 210) lies inside it. The picker's list, 94 pixels
+// high with a sunken edge of 2 on each side, shows six whole rows of one character cell.
+TEST_F(Win32Gui, WindowsAreSizedByTheTemplateFont) {
   EXPECT_EQ(backend.DialogBaseUnits("Arial", 8), (fw::Size{6, 13}));
   CDownloadDlg window;
-  PickTqr23();
+  RECT list{};
+  int rowHeight = 0;
+  backend.WhenOpened(res::kPrinterSelectDialog, [&](fw::Dialog& picker) {
+    const HWND box = GetDlgItem(Handle(picker), kModelList);
+    rowHeight = static_cast<int>(SendMessageA(box, LB_GETITEMHEIGHT, 0, 0));
+    GetClientRect(box, &list);
+    EXPECT_TRUE(fw::SelectItem(picker, kModelList, kTqr23Row));
+  });
   RECT client{};
   backend.WhenOpened(res::kMainDialog, [&](fw::Dialog&) {
     GetClientRect(Handle(window), &client);
@@ -68,6 +136,8 @@ TEST_F(Win32Gui, MainWindowIsSizedByTheTemplateFont) {
   EXPECT_EQ(client.right - client.left, 288);
   EXPECT_EQ(client.bottom - client.top, 221);
   EXPECT_EQ(window.modelName, "TQR-23");
+  EXPECT_EQ(rowHeight, 13);
+  EXPECT_EQ(list.bottom - list.top, 6 * 13);
 }
 
 // Enter and Escape reach the main window through the dialog loop and are swallowed there:
@@ -83,6 +153,33 @@ TEST_F(Win32Gui, MainWindowSwallowsEnterAndEscape) {
     window.PostClose();
   });
   EXPECT_EQ(window.DoModal(), fw::IDCANCEL);
+}
+
+// The settings dialog opened over the main window reaches the screen itself: the screen
+// shows there what the dialog painted, not a dark or empty rectangle, and the controls its
+// initialisation hid (the IP address and TCP port of a serial line) are hidden.
+TEST_F(Win32Gui, SettingsDialogIsShownOnTheScreen) {
+  CDownloadDlg window;
+  PickTqr23();
+  double shown = 0;
+  backend.WhenOpened(res::kPortConfigDialog, [&](fw::Dialog& settings) {
+    for (int i = 0; i < 60 && shown < 0.99; ++i) {
+      PumpMessages(50);
+      shown = ShareShownOnScreen(backend, settings, Handle(settings));
+    }
+    for (const fw::ControlState& c : settings.Controls()) {
+      if (c.id == res::kUnnamedControl) continue;
+      const HWND control = GetDlgItem(Handle(settings), c.id);
+      EXPECT_EQ(IsWindowVisible(control) != FALSE, c.visible) << "control " << c.id;
+    }
+    EXPECT_TRUE(fw::Click(settings, res::kPortCancelButton));
+  });
+  backend.WhenOpened(res::kMainDialog, [&](fw::Dialog&) {
+    EXPECT_TRUE(fw::Click(window, res::kConfigButton));
+    window.EndDialog(fw::IDOK);
+  });
+  EXPECT_EQ(window.DoModal(), fw::IDOK);
+  EXPECT_GE(shown, 0.99);
 }
 
 // The whole interactive road into the printer simulator over TCP: pick TQR-23, set

@@ -119,11 +119,17 @@ void DialogWindow::Initialise(HWND hwnd) {
   // the window and its controls are placed again with the original's, so that every
   // window has the size the program draws in.
   const DialogTemplate& t = dialog_.Template();
-  dialog_.CreateWindowState(backend_.DialogBaseUnits(t.fontName, t.fontPoints));
+  const Size baseUnits = backend_.DialogBaseUnits(t.fontName, t.fontPoints);
+  dialog_.CreateWindowState(baseUnits);
   const auto& controls = dialog_.Controls();
   // The dialog manager creates the controls in template order, each below the one before.
   for (HWND child = GetWindow(hwnd, GW_CHILD); child && children_.size() < controls.size();
        child = GetWindow(child, GW_HWNDNEXT)) {
+    // A list's rows are one character cell of the template font high, as on the original,
+    // whatever height the window system's own face of that font has.
+    if (controls[children_.size()].cls == ControlClass::ListBox) {
+      SendMessageA(child, LB_SETITEMHEIGHT, 0, static_cast<LPARAM>(baseUnits.cy));
+    }
     children_.push_back(child);
   }
   const Rect unplaced{-1, -1, -1, -1};
@@ -450,7 +456,10 @@ void DialogWindow::SyncView(size_t index) {
                  SWP_NOZORDER | SWP_NOACTIVATE | (sizedByImage ? SWP_NOSIZE : 0u));
   }
   if ((IsWindowEnabled(child) != FALSE) != state.enabled) EnableWindow(child, state.enabled);
-  if ((IsWindowVisible(child) != FALSE) != state.visible) {
+  // The control's own visibility: the window system answers "hidden" for every control of a
+  // dialog not shown yet, which would leave a control hidden during initialisation on show.
+  const bool shown = (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (shown != state.visible) {
     ShowWindow(child, state.visible ? SW_SHOWNA : SW_HIDE);
   }
   // Static colours and owner-drawn faces depend on more than the window system knows.

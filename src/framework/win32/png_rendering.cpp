@@ -39,15 +39,18 @@ std::vector<uint32_t> PrintClientArea(DialogWindow& window, int width, int heigh
 }
 }  // namespace
 
-bool SaveDialogPng(Win32Backend& backend, const Dialog& dialog, const std::string& path) {
+Pixels DialogPixels(Win32Backend& backend, const Dialog& dialog) {
   DialogWindow* window = backend.WindowOf(dialog);
-  if (!window) return false;
   RECT client{};
-  if (!GetClientRect(window->Handle(), &client)) return false;
-  const int width = client.right - client.left;
-  const int height = client.bottom - client.top;
-  const std::vector<uint32_t> pixels = PrintClientArea(*window, width, height);
-  const std::vector<uint8_t> png = EncodePng(width, height, pixels);
+  if (!window || !GetClientRect(window->Handle(), &client)) return {};
+  Pixels picture{client.right - client.left, client.bottom - client.top, {}};
+  picture.rgb = PrintClientArea(*window, picture.width, picture.height);
+  return picture;
+}
+
+bool SaveDialogPng(Win32Backend& backend, const Dialog& dialog, const std::string& path) {
+  const Pixels picture = DialogPixels(backend, dialog);
+  const std::vector<uint8_t> png = EncodePng(picture.width, picture.height, picture.rgb);
   if (png.empty()) return false;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace fw {
 class Dialog;
@@ -9,6 +11,17 @@ class Dialog;
 namespace fw::win32 {
 
 class Win32Backend;
+
+// A picture of `width` × `height` pixels, 0xRRGGBB each, row by row from the top.
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> rgb;
+};
+
+// What the open dialog's client area shows, painted afresh and copied from the window's
+// own surface; empty when the dialog has no window.
+Pixels DialogPixels(Win32Backend& backend, const Dialog& dialog);
 
 // What the open dialog's window shows, painted afresh and copied from the window's own
 // surface, written to `path` as a PNG. False when the dialog has no window or the file cannot be
