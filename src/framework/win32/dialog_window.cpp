@@ -456,8 +456,8 @@ void DialogWindow::SyncView(size_t index) {
                  SWP_NOZORDER | SWP_NOACTIVATE | (sizedByImage ? SWP_NOSIZE : 0u));
   }
   if ((IsWindowEnabled(child) != FALSE) != state.enabled) EnableWindow(child, state.enabled);
-  // The control's own visibility: the window system answers "hidden" for every control of a
-  // dialog not shown yet, which would leave a control hidden during initialisation on show.
+  // The control's own style bit: the window system calls every control of a dialog not yet
+  // shown invisible, so a control hidden while the dialog initialises would appear with it.
   const bool shown = (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0;
   if (shown != state.visible) {
     ShowWindow(child, state.visible ? SW_SHOWNA : SW_HIDE);
