@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "framework/app_identity.h"
 #include "platform/port_map.h"
 
 namespace {
@@ -58,7 +59,7 @@ std::string UsageText() {
 }
 
 std::string VersionLine() {
-  return std::string("vrtqlx ") + VRTQLX_VERSION;
+  return fw::ApplicationTitle() + " " + VRTQLX_VERSION;
 }
 
 bool AnswerInformationRequest(const std::vector<std::string>& arguments) {

@@ -4,14 +4,10 @@
 
 namespace {
 constexpr const char* kTempImageName = "tempHex.fls";
-// A text file that fills the whole image area is under 1 MiB; anything far beyond that is
-// no firmware of these models.
-constexpr uint64_t kLargestHexFile = 64u << 20;
-
 }  // namespace
 
 int CDownloadDlg::ConvertHexToFls(const std::string& path) {
-  auto text = platform::ReadFileBytes(path, kLargestHexFile);
+  auto text = platform::ReadFileBytes(path, kLargestHexText);
   if (!text) return 0;
   std::vector<uint8_t> area;
   const bool built = BuildHexImage(

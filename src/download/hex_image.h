@@ -6,6 +6,9 @@
 
 // The firmware image area that HEX and S-record files of two models are placed into.
 inline constexpr size_t kHexImageSize = 0x40000;
+// Text that fills the whole image area as records is under 1 MiB; a file far beyond this is
+// no HEX text of these models and is not read as such.
+inline constexpr uint64_t kLargestHexText = 64u << 20;
 // What the temporary image file starts with: ESC # m k.
 inline constexpr uint8_t kHexImageHeader[4] = {0x1B, 0x23, 0x6D, 0x6B};
 

@@ -4,10 +4,7 @@
 #include "platform/file_bytes.h"
 
 namespace {
-// Beyond this a file is no HEX text of these models (their whole image area written as
-// records is under 1 MiB), so it is taken for an image and sent as it is.
-constexpr uint64_t kLargestHexText = 64u << 20;
-
+// A file beyond kLargestHexText is taken for an image and sent as it is.
 bool ReadsAsHexRecords(const std::string& path) {
   auto text = platform::ReadFileBytes(path, kLargestHexText);
   if (!text) return false;

@@ -98,12 +98,9 @@ class Win32SerialLine final : public SerialLine {
   }
 
   SysResult<size_t> BytesWaiting() override {
-    COMSTAT state{};
-    DWORD errors = 0;
-    if (!ClearCommError(handle_, &errors, &state)) {
-      return SysResult<size_t>::Fail("ClearCommError", LastErrno());
-    }
-    return SysResult<size_t>::Ok(state.cbInQue);
+    auto state = QueueState();
+    if (!state) return SysResult<size_t>::Fail(state.call(), state.error());
+    return SysResult<size_t>::Ok(state.value().cbInQue);
   }
 
   SysResult<size_t> Read(uint8_t* buffer, size_t length) override {
@@ -124,6 +121,16 @@ class Win32SerialLine final : public SerialLine {
  private:
   int64_t WriteLimitMs(size_t length) const {
     return TotalTimeoutMs(timeouts_.writeTotalMultiplier, timeouts_.writeTotalConstant, length);
+  }
+
+  // The driver's input and output queue counts; a line error it holds is cleared on the way.
+  SysResult<COMSTAT> QueueState() const {
+    COMSTAT state{};
+    DWORD errors = 0;
+    if (!ClearCommError(handle_, &errors, &state)) {
+      return SysResult<COMSTAT>::Fail("ClearCommError", LastErrno());
+    }
+    return SysResult<COMSTAT>::Ok(state);
   }
 
   // One overlapped transfer, waited for within `limitMs` (negative: without limit); what
@@ -150,12 +157,9 @@ class Win32SerialLine final : public SerialLine {
       return SysResult<size_t>::Ok(0);
     }
     SysResult<size_t> QueuedBytes() override {
-      COMSTAT state{};
-      DWORD errors = 0;
-      if (!ClearCommError(line_.handle_, &errors, &state)) {
-        return SysResult<size_t>::Fail("ClearCommError", LastErrno());
-      }
-      return SysResult<size_t>::Ok(state.cbOutQue);
+      auto state = line_.QueueState();
+      if (!state) return SysResult<size_t>::Fail(state.call(), state.error());
+      return SysResult<size_t>::Ok(state.value().cbOutQue);
     }
     SysResult<bool> DsrRaised() override {
       auto modem = line_.ReadModemStatus();

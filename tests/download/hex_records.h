@@ -28,37 +28,34 @@ inline std::string DataRecord(int address, int count, int value) {
   return line + "00\r\n";
 }
 
+// `bytes` as upper-case hex digit pairs, followed by the pair of `checksum(sum of bytes)`.
+template <typename Checksum>
+std::string HexWithChecksum(const std::vector<int>& bytes, Checksum checksum) {
+  std::string text;
+  char pair[3];
+  int sum = 0;
+  for (int b : bytes) {
+    std::snprintf(pair, sizeof pair, "%02X", b & 0xFF);
+    text += pair;
+    sum += b;
+  }
+  std::snprintf(pair, sizeof pair, "%02X", checksum(sum) & 0xFF);
+  return text + pair;
+}
+
 // Records with correct checksums, so that other tools read them too.
 inline std::string IntelRecord(int type, int address, const std::vector<int>& data) {
   std::vector<int> bytes{static_cast<int>(data.size()), (address >> 8) & 0xFF, address & 0xFF,
                          type};
   bytes.insert(bytes.end(), data.begin(), data.end());
-  int sum = 0;
-  std::string line = ":";
-  char pair[3];
-  for (int b : bytes) {
-    std::snprintf(pair, sizeof pair, "%02X", b & 0xFF);
-    line += pair;
-    sum += b;
-  }
-  std::snprintf(pair, sizeof pair, "%02X", (-sum) & 0xFF);
-  return line + pair + "\n";
+  return ":" + HexWithChecksum(bytes, [](int sum) { return -sum; }) + "\n";
 }
 
 inline std::string S3Record(uint32_t address, const std::vector<int>& data) {
   std::vector<int> bytes{static_cast<int>(data.size() + 5)};
   for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back((address >> shift) & 0xFF);
   bytes.insert(bytes.end(), data.begin(), data.end());
-  int sum = 0;
-  std::string line = "S3";
-  char pair[3];
-  for (int b : bytes) {
-    std::snprintf(pair, sizeof pair, "%02X", b & 0xFF);
-    line += pair;
-    sum += b;
-  }
-  std::snprintf(pair, sizeof pair, "%02X", ~sum & 0xFF);
-  return line + pair + "\n";
+  return "S3" + HexWithChecksum(bytes, [](int sum) { return ~sum; }) + "\n";
 }
 
 }  // namespace hextest

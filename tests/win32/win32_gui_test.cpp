@@ -47,43 +47,23 @@ void PumpMessages(int ms) {
 }
 
 // The pixels of the screen's rectangle from (`x`, `y`), as the window system shows them.
-std::vector<uint32_t> ScreenPixels(int x, int y, int width, int height) {
-  if (width <= 0 || height <= 0) return {};
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  std::vector<uint32_t> pixels;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (dib && bits) {
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
-    GdiFlush();
-    const auto* source = static_cast<const uint32_t*>(bits);
-    pixels.assign(source, source + static_cast<size_t>(width) * height);
-    for (uint32_t& p : pixels) p &= 0xFFFFFFu;
-    SelectObject(memory, old);
-  }
-  if (dib) DeleteObject(dib);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+fw::win32::Pixels ScreenPixels(int x, int y, int width, int height) {
+  return fw::win32::CapturePixels(width, height, [&](HDC dc) {
+    HDC screen = GetDC(nullptr);
+    BitBlt(dc, 0, 0, width, height, screen, x, y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+  });
 }
 
 // The share of the dialog's own picture that the screen shows at the dialog's place.
-double ShareShownOnScreen(fw::win32::Win32Backend& backend, const fw::Dialog& dialog, HWND hwnd) {
+double ShareShownOnScreen(fw::win32::Win32Backend& backend, const fw::Dialog& dialog) {
   const fw::win32::Pixels painted = fw::win32::DialogPixels(backend, dialog);
+  if (painted.rgb.empty()) return 0;
   POINT origin{0, 0};
-  ClientToScreen(hwnd, &origin);
+  ClientToScreen(backend.WindowOf(dialog)->Handle(), &origin);
   const std::vector<uint32_t> shown =
-      ScreenPixels(origin.x, origin.y, painted.width, painted.height);
-  if (painted.rgb.empty() || shown.size() != painted.rgb.size()) return 0;
+      ScreenPixels(origin.x, origin.y, painted.width, painted.height).rgb;
+  if (shown.size() != painted.rgb.size()) return 0;
   size_t same = 0;
   for (size_t i = 0; i < shown.size(); ++i) same += shown[i] == painted.rgb[i];
   return static_cast<double>(same) / static_cast<double>(shown.size());
@@ -165,7 +145,7 @@ TEST_F(Win32Gui, SettingsDialogIsShownOnTheScreen) {
   backend.WhenOpened(res::kPortConfigDialog, [&](fw::Dialog& settings) {
     for (int i = 0; i < 60 && shown < 0.99; ++i) {
       PumpMessages(50);
-      shown = ShareShownOnScreen(backend, settings, Handle(settings));
+      shown = ShareShownOnScreen(backend, settings);
     }
     for (const fw::ControlState& c : settings.Controls()) {
       if (c.id == res::kUnnamedControl) continue;

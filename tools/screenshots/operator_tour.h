@@ -4,10 +4,15 @@
 // take: the picker (TQR-23 chosen), the settings dialog (Ethernet to 127.0.0.1:9100), the
 // main window after a file was chosen, the About box from the system menu, and the
 // completion notice. `save` is called once for each window as it stands.
+#include <cstdio>
 #include <functional>
+#include <string>
 
 #include "download/download_dlg.h"
+#include "framework/dialog_colors.h"
 #include "framework/headless/operator_actions.h"
+#include "framework/message_box.h"
+#include "platform/run_directory.h"
 #include "res/resource_ids.h"
 #include "ui/notice_dlg.h"
 
@@ -51,6 +56,37 @@ void TakeOperatorTour(Backend& backend,
   });
   CNoticeDlg notice;
   notice.DoModal();
+}
+
+// The file chosen in the main window's file dialog, made empty for the run; it is never
+// downloaded.
+inline constexpr const char* kFirmwareName = "TQR-23_V1.00_120826.fls";
+
+// Takes the tour and writes each window into `outDir` through `savePng(dialog, path)`,
+// naming every file written on standard output. `chooseFile(path)` makes the backend answer
+// its file dialog with `path`. `separator` joins directory and file names. True when all
+// five windows were written.
+template <typename Backend>
+bool SaveOperatorWindows(Backend& backend, const std::string& outDir, char separator,
+                         const std::function<bool(const fw::Dialog&, const std::string&)>& savePng,
+                         const std::function<void(const std::string&)>& chooseFile) {
+  platform::RunDirectory scratch;
+  auto dir = scratch.Path();
+  auto file = scratch.CreateFile(kFirmwareName);
+  if (!dir || !file) return false;
+  chooseFile(dir.value() + separator + kFirmwareName);
+  fw::SetDialogColors(fw::Rgb(255, 255, 255), fw::Rgb(80, 80, 80));
+  int saved = 0;
+  TakeOperatorTour(backend, [&](const fw::Dialog& dialog, const char* name) {
+    const std::string path = outDir + separator + name;
+    if (savePng(dialog, path)) {
+      ++saved;
+      std::printf("%s\n", path.c_str());
+    } else {
+      std::fprintf(stderr, "qlx-screenshots: cannot write %s\n", path.c_str());
+    }
+  });
+  return saved == 5;
 }
 
 }  // namespace screenshots

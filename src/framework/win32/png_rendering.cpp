@@ -10,9 +10,7 @@
 
 namespace fw::win32 {
 
-namespace {
-// The client area copied into a 32-bit top-down DIB, 0xRRGGBB per pixel; empty on failure.
-std::vector<uint32_t> PrintClientArea(DialogWindow& window, int width, int height) {
+Pixels CapturePixels(int width, int height, const std::function<void(HDC)>& draw) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -23,29 +21,28 @@ std::vector<uint32_t> PrintClientArea(DialogWindow& window, int width, int heigh
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap || !bits) return {};
-  std::vector<uint32_t> pixels;
+  Pixels picture;
   if (HDC dc = CreateCompatibleDC(nullptr)) {
     HGDIOBJ old = SelectObject(dc, bitmap);
-    window.CopyClientArea(dc, width, height);
+    draw(dc);
     GdiFlush();
     const auto* source = static_cast<const uint32_t*>(bits);
-    pixels.assign(source, source + static_cast<size_t>(width) * height);
-    for (uint32_t& p : pixels) p &= 0xFFFFFFu;
+    picture = Pixels{width, height, {source, source + static_cast<size_t>(width) * height}};
+    for (uint32_t& p : picture.rgb) p &= 0xFFFFFFu;
     SelectObject(dc, old);
     DeleteDC(dc);
   }
   DeleteObject(bitmap);
-  return pixels;
+  return picture;
 }
-}  // namespace
 
 Pixels DialogPixels(Win32Backend& backend, const Dialog& dialog) {
   DialogWindow* window = backend.WindowOf(dialog);
   RECT client{};
   if (!window || !GetClientRect(window->Handle(), &client)) return {};
-  Pixels picture{client.right - client.left, client.bottom - client.top, {}};
-  picture.rgb = PrintClientArea(*window, picture.width, picture.height);
-  return picture;
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  return CapturePixels(width, height, [&](HDC dc) { window->CopyClientArea(dc, width, height); });
 }
 
 bool SaveDialogPng(Win32Backend& backend, const Dialog& dialog, const std::string& path) {

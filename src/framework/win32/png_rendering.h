@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "framework/win32/win32_api.h"
 
 namespace fw {
 class Dialog;
@@ -18,6 +21,10 @@ struct Pixels {
   int height = 0;
   std::vector<uint32_t> rgb;
 };
+
+// What `draw` paints into a memory device context of `width` × `height` pixels; empty when
+// no such picture can be made.
+Pixels CapturePixels(int width, int height, const std::function<void(HDC)>& draw);
 
 // What the open dialog's client area shows, painted afresh and copied from the window's
 // own surface; empty when the dialog has no window.
