@@ -8,7 +8,7 @@ CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
 .PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
-  screenshots-windows format clean windows test-windows bench-windows
+  screenshots-windows format clean windows test-windows bench-windows check-layout
 
 all: build
 
@@ -84,7 +84,11 @@ test-windows: windows build
 	bash scripts/windows-smoke.sh $(WIN_BUILD)/vrtqlx.exe $(BUILD)/qlx-printer-sim
 	bash scripts/windows-gui-check.sh $(WIN_BUILD) $(BUILD)/qlx-printer-sim
 
-check: test test-asan test-tsan fuzz check-package test-windows
+# The shared services stay free of any one system's headers.
+check-layout:
+	@bash scripts/check-layout.sh
+
+check: check-layout test test-asan test-tsan fuzz check-package test-windows
 
 # Only the program and the simulator: a first `make run` need not wait for the tests.
 run: deps $(BUILD)/build.ninja

@@ -1,21 +1,20 @@
 #include "platform/clock.h"
 
-#include <time.h>
-
-#include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace platform {
 
 uint64_t MonotonicClock::NowMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+  const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
 }
 
+// The standard library's sleep resumes after a signal handler with the time that was left,
+// so a stop signal never cuts a settle period short.
 void MonotonicClock::SleepMs(uint32_t ms) {
-  timespec left{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-  while (nanosleep(&left, &left) == -1 && errno == EINTR) {
-  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 namespace {

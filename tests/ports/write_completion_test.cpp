@@ -15,7 +15,7 @@
 #include "fake_platform.h"
 #include "platform/clock.h"
 #include "platform/device_output.h"
-#include "platform/posix_io.h"
+#include "platform/posix/io.h"
 #include "platform/serial_output.h"
 #include "ports/link_settings.h"
 #include "ports/serial_port.h"

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/device_registry_win32.h"
+#include "platform/win32/device_registry.h"
 #include "platform/profile_reader.h"
-#include "platform/serial_dcb_win32.h"
+#include "platform/win32/serial_dcb.h"
 #include "ports/usb_product_match.h"
 #include "support/temp_dir.h"
 

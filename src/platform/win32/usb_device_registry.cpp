@@ -2,8 +2,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/device_registry_win32.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/device_registry.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 

@@ -8,7 +8,7 @@
 #include <cerrno>
 
 #include "platform/clock.h"
-#include "platform/posix_io.h"
+#include "platform/posix/io.h"
 #include "platform/serial_line.h"
 
 namespace platform {

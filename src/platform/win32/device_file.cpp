@@ -7,8 +7,8 @@
 #include <cerrno>
 
 #include "platform/device_file.h"
-#include "platform/overlapped_io_win32.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/overlapped_io.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 namespace {

@@ -3,7 +3,7 @@
 #include <cerrno>
 
 #include "platform/file_bytes.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include "platform/file_handle.h"
 #include "platform/file_system.h"
 #include "platform/file_system_parts.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/run_directory.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/standard_paths.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 

@@ -1,10 +1,10 @@
-#include "platform/overlapped_io_win32.h"
+#include "platform/win32/overlapped_io.h"
 
 #include <algorithm>
 #include <cerrno>
 
 #include "platform/stop_request.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 

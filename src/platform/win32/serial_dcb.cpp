@@ -1,4 +1,4 @@
-#include "platform/serial_dcb_win32.h"
+#include "platform/win32/serial_dcb.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "platform/tcp_socket.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 

@@ -7,7 +7,7 @@
 #include "platform/clock.h"
 #include "platform/device_file.h"
 #include "platform/device_output.h"
-#include "platform/posix_io.h"
+#include "platform/posix/io.h"
 
 namespace platform {
 namespace {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/posix_io.h"
+#include "platform/posix/io.h"
 #include "platform/usb_devices.h"
 
 namespace platform {

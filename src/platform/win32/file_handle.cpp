@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "platform/file_handle.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 

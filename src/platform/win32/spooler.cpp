@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/spooler.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 namespace {

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "platform/posix_io.h"
+#include "platform/posix/io.h"
 #include "platform/stop_request.h"
 
 namespace platform::posix {

@@ -8,10 +8,10 @@
 #include <cerrno>
 
 #include "platform/clock.h"
-#include "platform/overlapped_io_win32.h"
-#include "platform/serial_dcb_win32.h"
+#include "platform/win32/overlapped_io.h"
+#include "platform/win32/serial_dcb.h"
 #include "platform/serial_line.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 namespace {

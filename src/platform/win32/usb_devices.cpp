@@ -9,7 +9,7 @@
 
 #include "platform/usb_device_node.h"
 #include "platform/usb_devices.h"
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "platform/win32_errors.h"
+#include "platform/win32/errors.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/posix_io.h"
+#include "platform/posix/io.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
