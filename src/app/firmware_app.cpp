@@ -12,10 +12,11 @@
 #include "download/download_dlg.h"
 #include "framework/dialog_colors.h"
 #include "platform/process_probe.h"
+#include "platform/queue_note_lock.h"
 #include "platform/spooler.h"
 #include "platform/standard_paths.h"
 #include "platform/tcp_socket.h"
-#include "ports/park_note.h"
+#include "ports/queue_hold.h"
 
 namespace {
 
@@ -48,17 +49,21 @@ void CFirmwareApp::SetCommandLine(std::vector<std::string> arguments) {
 bool CFirmwareApp::InitInstance() {
   // Queues that a run which died mid-download left paused are put back before anything
   // else, whatever this run turns out to be.
-  ResumeQueuesOfEndedRuns(*platform::CreateSystemSpoolerIfRunning(), platform::IsRunningInstance);
+  {
+    const auto spooler = platform::CreateSystemSpoolerIfRunning();
+    const platform::QueueNoteLock lock;
+    ResumeQueuesOfEndedRuns(*spooler, platform::IsRunningInstance);
+  }
 
   // A failed start of the sockets is told once the run knows how it talks to its user; a
   // later Ethernet download then fails on its own.
   const auto socketFailure = platform::StartSockets();
   auto reportSocketFailure = [&](int silent) {
     if (!socketFailure) return;
-    CEventLog::GetInstance()->Report(silent, CEventLog::kMessage,
-                                     "Socket Init Error! : " +
-                                         std::to_string(socketFailure->socketError) + ", " +
-                                         std::to_string(socketFailure->systemError));
+    CEventLog::GetInstance()->Report(
+        silent, CEventLog::kMessage,
+        "Socket Init Error! : " + std::to_string(socketFailure->socketError) + ", " +
+            std::to_string(socketFailure->systemError));
   };
   fw::SetDialogColors(fw::Rgb(255, 255, 255), fw::Rgb(80, 80, 80));
 

@@ -30,6 +30,10 @@ void CDownloadDlg::StartDownload() {
   } else if (link == LinkClass::DevicePath) {
     RedirectSpoolerPrinters(port.portName, modelName);
   }
+  // A stop asked for while queues were being paused ends the run before the link opens.
+  if (const int signal = platform::PendingStopSignal(); signal != 0) {
+    return InterruptDownload(signal);
+  }
 
   switch (link) {
     case LinkClass::LocalPort:

@@ -12,7 +12,9 @@ class AbsentSpooler final : public Spooler {
   }
   SysStatus PauseQueue(const std::string&, const std::string&) override { return Absent(); }
   SysStatus ResumeQueue(const std::string&) override { return Absent(); }
-  SysStatus SetAcceptingJobs(const std::string&, bool) override { return Absent(); }
+  SysStatus SetAcceptingJobs(const std::string&, bool, const std::string&) override {
+    return Absent();
+  }
 
  private:
   static SysStatus Absent() { return SysStatus::Fail("spooler", ENOSYS); }

@@ -26,16 +26,23 @@ class Spooler {
   virtual ~Spooler() = default;
   // Every local queue; none when no spooler can be reached.
   virtual std::vector<SpoolerQueue> ListQueues() = 0;
+  // Fails with ENOENT when the queue does not exist; any other error means the spooler could
+  // not tell (not reachable, no answer in time).
   virtual SysResult<SpoolerQueue> GetQueue(const std::string& name) = 0;
   // Stops the queue from printing, with `message` as the reason it shows; a job printing
   // now is stopped and printed again later.
   virtual SysStatus PauseQueue(const std::string& name, const std::string& message) = 0;
   virtual SysStatus ResumeQueue(const std::string& name) = 0;
-  virtual SysStatus SetAcceptingJobs(const std::string& name, bool accepting) = 0;
+  // `message` is the reason a queue that refuses jobs shows (a queue that takes them again
+  // shows none).
+  virtual SysStatus SetAcceptingJobs(const std::string& name, bool accepting,
+                                     const std::string& message) = 0;
 };
 
-// The CUPS scheduler named by CUPS_SERVER (or the default one); without CUPS support in
-// the build, a spooler that has no queues.
+// The CUPS scheduler that libcups names (CUPS_SERVER as a host, host:port or socket path,
+// else client.conf, else the local socket); each request is bounded to a few seconds and
+// given up on a stop request. Without CUPS support in the build, a spooler that has no
+// queues.
 std::unique_ptr<Spooler> CreateSystemSpooler();
 
 // The system's spooler when a scheduler may be running there; else one that has no queues,

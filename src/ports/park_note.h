@@ -2,22 +2,21 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "platform/spooler.h"
-
-// The reason a queue paused for a download shows: it names this program and its process,
-// and whether the queue took jobs before, so that a later start can put back the queues of
-// a run that ended without doing so itself.
+// The reason a queue paused for downloads shows. It names every live run of this program
+// that needs the queue and keeps the queue's state from before the first of them, so that
+// the last run to leave, or a later start after runs that died, puts back exactly that.
 struct ParkNote {
-  long processId = 0;
-  // Set when the download made the queue refuse jobs and it took them before.
+  // Process ids of the runs that hold the queue, in the order they came.
+  std::vector<long> holders;
+  // The queue was paused before (by its administrator), with this message.
+  bool pausedBefore = false;
+  std::string messageBefore;
+  // Set when a run made the queue refuse jobs and it took them before.
   bool acceptedJobs = false;
 };
 
 std::string ParkNoteText(const ParkNote& note);
 // The note in a queue's state message, or nullopt when the message is no such note.
 std::optional<ParkNote> ReadParkNote(const std::string& message);
-
-// Resumes every paused queue whose note names a process that `isRunning` says is gone, and
-// lets it take jobs again when it did before.
-void ResumeQueuesOfEndedRuns(platform::Spooler& spooler, bool (*isRunning)(long processId));

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-// A spooler queue a download parked: where it printed to, whether this run paused it (one
-// paused before stays paused), and whether it took jobs before.
+// A spooler queue a download parked: where it printed to, and whether this run holds it
+// (joined its holders). The queue's state from before lives in the queue's own note, where
+// every run that holds it finds it.
 struct SavedPrinterPort {
   std::string previousPort;
-  bool pausedHere = false;
-  // The queue's state word before the move; kept only when the move changed it.
-  bool hasSavedAttributes = false;
-  uint32_t savedAttributes = 0;
+  bool held = false;
 };

@@ -83,7 +83,7 @@ TEST_F(ParkedQueues, StopSignalOrKillMidDownloadLeavesEveryQueueAsItWas) {
     ASSERT_TRUE(WaitParked(download));
     auto note = ReadParkNote(cups.StateMessage("line_printer"));
     ASSERT_TRUE(note);
-    ASSERT_EQ(kill(static_cast<pid_t>(note->processId), signal), 0);
+    ASSERT_EQ(kill(static_cast<pid_t>(note->holders.front()), signal), 0);
     auto run = download.get();
     EXPECT_EQ(run.signal, signal);
     if (signal == SIGKILL) {

@@ -1,6 +1,7 @@
 #include "support/private_cups_server.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -46,6 +47,21 @@ bool Listening(const std::string& path) {
   close(fd);
   return ok;
 }
+// A loopback port nobody listens on now, for the scheduler's TCP listener.
+int FreeLoopbackPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  int port = 0;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    port = ntohs(address.sin_port);
+  }
+  close(fd);
+  return port;
+}
 }  // namespace
 
 PrivateCupsServer::PrivateCupsServer() {
@@ -67,11 +83,17 @@ PrivateCupsServer::PrivateCupsServer() {
                 "/log/error_log\nPageLog " + d + "/log/page_log\nPrintcap " + d +
                 "/printcap\nSystemGroup root\nFileDevice Yes\n");
   socket_ = d + "/cups.sock";
-  WriteFile(d + "/cupsd.conf", "Listen " + socket_ +
+  port_ = FreeLoopbackPort();
+  WriteFile(d + "/cupsd.conf", "Listen " + socket_ + "\nListen 127.0.0.1:" + std::to_string(port_) +
                                    "\nBrowsing No\nWebInterface No\nDirtyCleanInterval 0\n"
                                    "LogLevel warn\n<Policy default>\n<Limit All>\nOrder "
                                    "allow,deny\nAllow all\n</Limit>\n</Policy>\n<Location />\n"
                                    "Order allow,deny\nAllow all\n</Location>\n");
+  Start();
+}
+
+bool PrivateCupsServer::Start() {
+  const std::string d = dir_.path();
   std::vector<std::string> args{"/usr/sbin/cupsd",      "-f", "-s",
                                 d + "/cups-files.conf", "-c", d + "/cupsd.conf"};
   std::vector<char*> argv;
@@ -86,16 +108,22 @@ PrivateCupsServer::PrivateCupsServer() {
   posix_spawn_file_actions_destroy(&actions);
   // Ready once it listens on its socket.
   for (int i = 0; i < 500 && pid_ > 0; ++i) {
-    if (Listening(socket_)) return;
+    if (Listening(socket_)) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  return false;
 }
 
-PrivateCupsServer::~PrivateCupsServer() {
+void PrivateCupsServer::Stop() {
   if (pid_ > 0) {
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
   }
+  pid_ = -1;
+}
+
+PrivateCupsServer::~PrivateCupsServer() {
+  Stop();
 }
 
 bool PrivateCupsServer::AddQueue(const std::string& name, const std::string& deviceUri,
@@ -116,8 +144,9 @@ bool PrivateCupsServer::Reject(const std::string& name) {
   return RunQuiet({"/usr/sbin/cupsreject", "-h", socket_, name}) == 0;
 }
 
-bool PrivateCupsServer::Pause(const std::string& name) {
-  return RunQuiet({"/usr/sbin/cupsdisable", "-h", socket_, name}) == 0;
+bool PrivateCupsServer::Pause(const std::string& name, const std::string& reason) {
+  if (reason.empty()) return RunQuiet({"/usr/sbin/cupsdisable", "-h", socket_, name}) == 0;
+  return RunQuiet({"/usr/sbin/cupsdisable", "-h", socket_, "-r", reason, name}) == 0;
 }
 
 bool PrivateCupsServer::Paused(const std::string& name) const {

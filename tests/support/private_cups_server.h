@@ -18,8 +18,13 @@ class PrivateCupsServer {
   PrivateCupsServer& operator=(const PrivateCupsServer&) = delete;
 
   bool running() const { return pid_ > 0; }
-  // What CUPS_SERVER must hold for clients to reach this scheduler.
+  // What CUPS_SERVER must hold for clients to reach this scheduler: its socket, or its
+  // loopback listener as "host:port".
   const std::string& socket() const { return socket_; }
+  std::string tcpAddress() const { return "127.0.0.1:" + std::to_string(port_); }
+  // Stops the scheduler, and starts it again on the same configuration and queues.
+  void Stop();
+  bool Start();
 
   // Adds an enabled queue printing to `deviceUri`; a driver named `makeAndModel` when not
   // empty.
@@ -30,7 +35,7 @@ class PrivateCupsServer {
   bool Accepting(const std::string& name) const;
   bool Reject(const std::string& name);
   // Pausing as an administrator does; whether the queue is paused, and the reason it shows.
-  bool Pause(const std::string& name);
+  bool Pause(const std::string& name, const std::string& reason = "");
   bool Paused(const std::string& name) const;
   std::string StateMessage(const std::string& name) const;
   bool RemoveQueue(const std::string& name);
@@ -42,6 +47,7 @@ class PrivateCupsServer {
   std::string Lpstat(const std::string& options) const;
   TempDir dir_;
   std::string socket_;
+  int port_ = 0;
   pid_t pid_ = -1;
 };
 

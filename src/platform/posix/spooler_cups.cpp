@@ -2,6 +2,7 @@
 #include <cups/ipp.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "platform/absent_spooler.h"
 #include "platform/module_loader.h"
 #include "platform/spooler.h"
+#include "platform/stop_request.h"
 
 namespace platform {
 
@@ -25,6 +27,7 @@ struct CupsCalls {
   decltype(&::httpAssembleURIf) httpAssembleURIf = nullptr;
   decltype(&::httpClose) httpClose = nullptr;
   decltype(&::httpConnect2) httpConnect2 = nullptr;
+  decltype(&::httpSetTimeout) httpSetTimeout = nullptr;
   decltype(&::ippAddString) ippAddString = nullptr;
   decltype(&::ippAddStrings) ippAddStrings = nullptr;
   decltype(&::ippDelete) ippDelete = nullptr;
@@ -58,6 +61,7 @@ std::optional<CupsCalls> LoadCups() {
                      Bind(library, "httpAssembleURIf", cups.httpAssembleURIf, error) &&
                      Bind(library, "httpClose", cups.httpClose, error) &&
                      Bind(library, "httpConnect2", cups.httpConnect2, error) &&
+                     Bind(library, "httpSetTimeout", cups.httpSetTimeout, error) &&
                      Bind(library, "ippAddString", cups.ippAddString, error) &&
                      Bind(library, "ippAddStrings", cups.ippAddStrings, error) &&
                      Bind(library, "ippDelete", cups.ippDelete, error) &&
@@ -75,13 +79,15 @@ std::optional<CupsCalls> LoadCups() {
   return cups;
 }
 
+using SteadyClock = std::chrono::steady_clock;
+
 // Talks IPP to one CUPS scheduler over one connection, opened on first use.
 class CupsSpooler final : public Spooler {
  public:
-  explicit CupsSpooler(const CupsCalls& cups) : cups_(cups) {
-    const char* server = std::getenv("CUPS_SERVER");
-    server_ = server && *server ? server : cups_.cupsServer();
-  }
+  // libcups reads CUPS_SERVER ("host", "host:port", "/path/to/socket"), client.conf and
+  // its defaults itself; the port of a "host:port" comes back from ippPort().
+  explicit CupsSpooler(const CupsCalls& cups)
+      : cups_(cups), server_(cups_.cupsServer()), port_(cups_.ippPort()) {}
   ~CupsSpooler() override {
     if (http_) cups_.httpClose(http_);
   }
@@ -90,7 +96,8 @@ class CupsSpooler final : public Spooler {
     std::vector<SpoolerQueue> queues;
     ipp_t* request = cups_.ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
     AddRequestedAttributes(request);
-    ipp_t* response = Send(request, "/");
+    int error = 0;
+    ipp_t* response = Send(request, "/", error);
     if (!response) return queues;
     SpoolerQueue queue;
     bool inQueue = false;
@@ -117,8 +124,9 @@ class CupsSpooler final : public Spooler {
     cups_.ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
                        uri.c_str());
     AddRequestedAttributes(request);
-    ipp_t* response = Send(request, "/");
-    if (!response) return SysResult<SpoolerQueue>::Fail("ipp-get-printer-attributes", ENOENT);
+    int error = 0;
+    ipp_t* response = Send(request, "/", error);
+    if (!response) return SysResult<SpoolerQueue>::Fail("ipp-get-printer-attributes", error);
     SpoolerQueue queue;
     for (ipp_attribute_t* a = cups_.ippFirstAttribute(response); a;
          a = cups_.ippNextAttribute(response)) {
@@ -139,10 +147,17 @@ class CupsSpooler final : public Spooler {
     return PrinterRequest(IPP_OP_RESUME_PRINTER, name, "ipp-resume-printer", [](ipp_t*) {});
   }
 
-  SysStatus SetAcceptingJobs(const std::string& name, bool accepting) override {
-    return PrinterRequest(accepting ? IPP_OP_CUPS_ACCEPT_JOBS : IPP_OP_CUPS_REJECT_JOBS, name,
-                          accepting ? "ipp-cups-accept-jobs" : "ipp-cups-reject-jobs",
-                          [](ipp_t*) {});
+  SysStatus SetAcceptingJobs(const std::string& name, bool accepting,
+                             const std::string& message) override {
+    if (accepting) {
+      return PrinterRequest(IPP_OP_CUPS_ACCEPT_JOBS, name, "ipp-cups-accept-jobs", [](ipp_t*) {});
+    }
+    // Without a message of its own the scheduler writes "Rejecting Jobs" over the note.
+    return PrinterRequest(IPP_OP_CUPS_REJECT_JOBS, name, "ipp-cups-reject-jobs",
+                          [&](ipp_t* request) {
+                            cups_.ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_TEXT,
+                                               "printer-state-message", nullptr, message.c_str());
+                          });
   }
 
  private:
@@ -158,8 +173,9 @@ class CupsSpooler final : public Spooler {
     cups_.ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                        cups_.cupsUser());
     fill(request);
-    ipp_t* response = Send(request, "/admin/");
-    if (!response) return SysStatus::Fail(call, EPERM);
+    int error = 0;
+    ipp_t* response = Send(request, "/admin/", error);
+    if (!response) return SysStatus::Fail(call, error);
     cups_.ippDelete(response);
     return OkStatus();
   }
@@ -194,31 +210,83 @@ class CupsSpooler final : public Spooler {
   }
 
   // Sends the request (and frees it); the response when the scheduler answered with
-  // success, else nullptr.
-  ipp_t* Send(ipp_t* request, const char* resource) {
-    if (!http_ && !failed_) {
-      http_ = cups_.httpConnect2(server_.c_str(), cups_.ippPort(), nullptr, AF_UNSPEC,
-                                 cups_.cupsEncryption(), 1, kConnectTimeoutMs, nullptr);
-      failed_ = http_ == nullptr;  // no scheduler: don't try again for every queue
-    }
-    if (!http_) {
+  // success, else nullptr and `error`: ENOENT for a queue it does not know, EPERM for
+  // another refusal, ETIMEDOUT for no answer in time, EINTR for a stop request,
+  // EHOSTUNREACH when it cannot be reached.
+  ipp_t* Send(ipp_t* request, const char* resource, int& error) {
+    if (!Connected()) {
       cups_.ippDelete(request);
+      error = StopRequested() ? EINTR : EHOSTUNREACH;
       return nullptr;
     }
+    requestStart_ = SteadyClock::now();
+    interrupted_ = false;
     ipp_t* response = cups_.cupsDoRequest(http_, request, resource);
-    if (!response) return nullptr;
-    if (cups_.ippGetStatusCode(response) > IPP_STATUS_OK_CONFLICTING) {
+    if (!response) {
+      error = interrupted_ ? (StopRequested() ? EINTR : ETIMEDOUT) : EHOSTUNREACH;
+      // Whatever the connection holds now is of no use: the next request starts afresh,
+      // but not at once, so a hung scheduler costs one time-out, not one per queue.
+      Disconnect();
+      return nullptr;
+    }
+    const ipp_status_t status = cups_.ippGetStatusCode(response);
+    if (status > IPP_STATUS_OK_CONFLICTING) {
       cups_.ippDelete(response);
+      error = status == IPP_STATUS_ERROR_NOT_FOUND ? ENOENT : EPERM;
       return nullptr;
     }
     return response;
   }
 
-  static constexpr int kConnectTimeoutMs = 3000;
+  bool Connected() {
+    if (http_) return true;
+    if (SteadyClock::now() < retryAfter_ || StopRequested()) return false;
+    // A scheduler that takes long to accept is asked again in short attempts, so a stop
+    // request is seen within one of them; one that refuses at once is not asked again.
+    const auto start = SteadyClock::now();
+    while (!http_ && !StopRequested() && SteadyClock::now() - start < kConnectLimit) {
+      const auto attempt = SteadyClock::now();
+      http_ = cups_.httpConnect2(server_.c_str(), port_, nullptr, AF_UNSPEC, cups_.cupsEncryption(),
+                                 1, kConnectAttemptMs, nullptr);
+      if (!http_ &&
+          SteadyClock::now() - attempt < std::chrono::milliseconds(kConnectAttemptMs / 2)) {
+        break;
+      }
+    }
+    if (!http_) {
+      retryAfter_ = SteadyClock::now() + kRetryPause;
+      return false;
+    }
+    cups_.httpSetTimeout(http_, kWaitSliceSeconds, &CupsSpooler::KeepWaiting, this);
+    return true;
+  }
+
+  void Disconnect() {
+    if (http_) cups_.httpClose(http_);
+    http_ = nullptr;
+    retryAfter_ = SteadyClock::now() + kRetryPause;
+  }
+
+  // Asked by libcups each time a wait for the scheduler has gone on for one slice.
+  static int KeepWaiting(http_t* /*http*/, void* self) {
+    auto& spooler = *static_cast<CupsSpooler*>(self);
+    if (!StopRequested() && SteadyClock::now() - spooler.requestStart_ < kRequestLimit) return 1;
+    spooler.interrupted_ = true;
+    return 0;
+  }
+
+  static constexpr int kConnectAttemptMs = 1000;
+  static constexpr auto kConnectLimit = std::chrono::seconds(3);
+  static constexpr auto kRequestLimit = std::chrono::seconds(4);
+  static constexpr double kWaitSliceSeconds = 0.25;
+  static constexpr auto kRetryPause = std::chrono::seconds(2);
   const CupsCalls cups_;
-  std::string server_;
+  const std::string server_;
+  const int port_;
   http_t* http_ = nullptr;
-  bool failed_ = false;
+  SteadyClock::time_point retryAfter_{};
+  SteadyClock::time_point requestStart_{};
+  bool interrupted_ = false;
 };
 
 }  // namespace

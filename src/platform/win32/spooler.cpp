@@ -3,6 +3,8 @@
 // keeps no reason text with a paused printer, so the note a paused printer carries, and the
 // attribute word a printer had before it was made to refuse jobs, are kept in the user's
 // registry until the printer is put back.
+#include "platform/spooler.h"
+
 #include <windows.h>
 #include <winspool.h>
 
@@ -13,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/spooler.h"
 #include "platform/win32/errors.h"
 
 namespace platform {
@@ -126,9 +127,16 @@ class WinspoolSpooler final : public Spooler {
         QueueOf(*reinterpret_cast<const PRINTER_INFO_2A*>(info.data())));
   }
 
+  // Pausing a paused printer changes nothing but its note; a printer put back to the pause
+  // its administrator gave it keeps no note (Windows keeps no reason of its own).
   SysStatus PauseQueue(const std::string& name, const std::string& message) override {
     auto status = Control(name, PRINTER_CONTROL_PAUSE, "SetPrinterA(pause)");
-    if (status) notes_.Write(name, message);
+    if (!status) return status;
+    if (message.empty()) {
+      notes_.Erase(name);
+    } else {
+      notes_.Write(name, message);
+    }
     return status;
   }
 
@@ -140,7 +148,8 @@ class WinspoolSpooler final : public Spooler {
 
   // Refusing jobs is the attribute word replaced by "raw data only"; taking them again is
   // the word put back as it was.
-  SysStatus SetAcceptingJobs(const std::string& name, bool accepting) override {
+  SysStatus SetAcceptingJobs(const std::string& name, bool accepting,
+                             const std::string& /*message*/) override {
     Printer printer(name);
     if (!printer.get()) return SysStatus::Fail("OpenPrinterA", LastErrno());
     std::vector<BYTE> info = printer.Information();
