@@ -1,5 +1,9 @@
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -7,6 +11,7 @@
 #include "e2e/silent_run_fixture.h"
 #include "ports/park_note.h"
 #include "support/private_cups_server.h"
+#include "usb/fake_usb_tree.h"
 
 namespace {
 
@@ -27,18 +32,22 @@ class ParkedQueues : public SilentRun {
     ASSERT_TRUE(cups.Pause("held"));
   }
 
-  std::future<testsupport::ProcessResult> StartDownload() {
-    return std::async(std::launch::async, [this] {
+  std::future<testsupport::ProcessResult> StartDownload(std::string server = {}) {
+    if (server.empty()) server = cups.socket();
+    return std::async(std::launch::async, [this, server] {
       return Run({"-s", "-p", "COM4", "-m", "TQR-23", "-f", "TQR-23_V1.00_120826.fls"},
-                 {{"QLX_COM4", tty + ",nomodem"}, {"CUPS_SERVER", cups.socket()}});
+                 {{"QLX_COM4", tty + ",nomodem"}, {"CUPS_SERVER", server}});
     });
   }
 
-  // Waits while the download runs for its queue to be parked; the settle phase lasts
+  // Waits while the download runs for its queues to be parked; the settle phase lasts
   // seconds, so the queues stay parked that long.
-  bool WaitParked(std::future<testsupport::ProcessResult>& download) {
+  bool WaitParked(std::future<testsupport::ProcessResult>& download,
+                  const std::vector<std::string>& queues = {"line_printer", "usb_printer"}) {
     while (download.wait_for(50ms) != std::future_status::ready) {
-      if (cups.Paused("line_printer") && cups.Paused("usb_printer")) return true;
+      if (std::all_of(queues.begin(), queues.end(), [&](auto& q) { return cups.Paused(q); })) {
+        return true;
+      }
     }
     return false;
   }
@@ -99,6 +108,150 @@ TEST_F(ParkedQueues, StopSignalOrKillMidDownloadLeavesEveryQueueAsItWas) {
     tty = StartPrinter("serial");
     ASSERT_TRUE(cups.AddQueue("line_printer", "serial:" + tty + "?baud=115200"));
   }
+}
+
+// A USB run of TQR-05 beside the serial runs: both need the USB queue of that model, the
+// USB run also makes it refuse jobs. The administrator paused a second queue of the model.
+class SharedQueues : public ParkedQueues {
+ protected:
+  void SetUp() override {
+    ParkedQueues::SetUp();
+    ASSERT_TRUE(cups.AddQueue("usb_admin", "usb://VORTANE/TQR-05?serial=2", "VORTANE TQR-05"));
+    ASSERT_TRUE(cups.Pause("usb_admin", "toner maintenance"));
+    usbNode = tree.AddDevice("1-2", kFirstVendor, 0x0105, FakeUsbTree::Node::kFifo);
+    Image(256 * 1024 + 17, "TQR-05_V1.00_120826.fls");
+  }
+
+  std::future<testsupport::ProcessResult> StartUsbDownload() {
+    usbPrinter = std::make_unique<testsupport::ChildProcess>(std::vector<std::string>{
+        VRTQLX_SIM_BINARY, "node", "--path", usbNode, "--out", state.Join("usb.bin")});
+    EXPECT_TRUE(usbPrinter->ReadLine(10000));
+    return std::async(std::launch::async, [this] {
+      return Run({"-s", "-p", "USB", "-m", "TQR-05", "-f", "TQR-05_V1.00_120826.fls"},
+                 {{"QLX_SYSFS_ROOT", tree.sysfs()},
+                  {"QLX_DEV_ROOT", tree.dev()},
+                  {"CUPS_SERVER", cups.socket()}});
+    });
+  }
+
+  // Waits until the note of the USB queue names `count` runs; answers them.
+  std::vector<long> WaitHolders(size_t count) {
+    for (int i = 0; i < 400; ++i) {
+      auto note = ReadParkNote(cups.StateMessage("usb_printer"));
+      if (note && note->holders.size() == count) return note->holders;
+      std::this_thread::sleep_for(50ms);
+    }
+    return {};
+  }
+
+  void ExpectAdminQueueAsBefore() {
+    EXPECT_TRUE(cups.Paused("usb_admin"));
+    EXPECT_EQ(cups.StateMessage("usb_admin"), "toner maintenance");
+    EXPECT_TRUE(cups.Accepting("usb_admin"));
+  }
+
+  FakeUsbTree tree;
+  std::string usbNode;
+  std::unique_ptr<testsupport::ChildProcess> usbPrinter;
+};
+
+TEST_F(SharedQueues, AQueueStaysPausedUntilItsLastRunEndsWhicheverEndsOrDies) {
+  // The USB run first, then a serial run joins; the serial run ends first.
+  auto usb = StartUsbDownload();
+  ASSERT_EQ(WaitHolders(1).size(), 1u);
+  EXPECT_FALSE(cups.Accepting("usb_printer"));
+  auto serial = StartDownload();
+  ASSERT_EQ(WaitHolders(2).size(), 2u);
+  EXPECT_EQ(serial.get().exitCode, 0);
+  EXPECT_TRUE(cups.Paused("usb_printer"));  // the USB run still sends
+  EXPECT_FALSE(cups.Accepting("usb_printer"));
+  auto usbRun = usb.get();
+  EXPECT_EQ(usbRun.exitCode, 0) << usbRun.err;
+  ExpectQueuesAsBefore();
+  ExpectAdminQueueAsBefore();
+
+  // The same overlap with the USB run killed: the serial run, last to leave, puts back
+  // what the note keeps, and a later start finds nothing to do.
+  tty = StartPrinter("serial");
+  ASSERT_TRUE(cups.AddQueue("line_printer", "serial:" + tty + "?baud=115200"));
+  usb = StartUsbDownload();
+  const auto first = WaitHolders(1);
+  ASSERT_EQ(first.size(), 1u);
+  serial = StartDownload();
+  ASSERT_EQ(WaitHolders(2).size(), 2u);
+  ASSERT_EQ(kill(static_cast<pid_t>(first.front()), SIGKILL), 0);
+  EXPECT_EQ(usb.get().signal, SIGKILL);
+  EXPECT_EQ(serial.get().exitCode, 0);
+  ExpectQueuesAsBefore();
+  ExpectAdminQueueAsBefore();
+  EXPECT_EQ(Run({"-s", "-p", "LPX1"}, {{"CUPS_SERVER", cups.socket()}}).exitCode, 1);
+  ExpectQueuesAsBefore();
+  ExpectAdminQueueAsBefore();
+
+  // Alone and killed: the administrator's queue waits, refusing, for the next start.
+  usb = StartUsbDownload();
+  ASSERT_EQ(WaitHolders(1).size(), 1u);
+  ASSERT_EQ(kill(static_cast<pid_t>(WaitHolders(1).front()), SIGKILL), 0);
+  EXPECT_EQ(usb.get().signal, SIGKILL);
+  EXPECT_FALSE(cups.Accepting("usb_admin"));
+  EXPECT_EQ(Run({"-s", "-p", "LPX1"}, {{"CUPS_SERVER", cups.socket()}}).exitCode, 1);
+  ExpectAdminQueueAsBefore();
+  EXPECT_TRUE(cups.Accepting("usb_printer"));
+  EXPECT_FALSE(cups.Paused("usb_printer"));
+}
+
+TEST_F(ParkedQueues, SchedulerByHostAndPortAndOneThatStopsMidDownload) {
+  // A scheduler that starts again checks the drivers of its queues and writes over their
+  // messages when it finds them wanting, as it does with the test's stand-in driver.
+  ASSERT_TRUE(cups.RemoveQueue("usb_printer"));
+  // "host:port" names the scheduler as well as its socket does.
+  auto byAddress = StartDownload(cups.tcpAddress());
+  EXPECT_TRUE(WaitParked(byAddress, {"line_printer"}));
+  auto run = byAddress.get();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_FALSE(cups.Paused("line_printer"));
+
+  // Stopped while the queues are parked: the restore cannot reach it, says so, and the next
+  // start, with the scheduler back, puts the queues back.
+  tty = StartPrinter("serial");
+  ASSERT_TRUE(cups.AddQueue("line_printer", "serial:" + tty + "?baud=115200"));
+  auto download = StartDownload();
+  ASSERT_TRUE(WaitParked(download, {"line_printer"}));
+  cups.Stop();
+  run = download.get();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(Log().find("Printer <line_printer> could not be resumed"), std::string::npos) << Log();
+  ASSERT_TRUE(cups.Start());
+  EXPECT_TRUE(cups.Paused("line_printer"));
+  EXPECT_EQ(Run({"-s", "-p", "LPX1"}, {{"CUPS_SERVER", cups.socket()}}).exitCode, 1);
+  EXPECT_FALSE(cups.Paused("line_printer"));
+  EXPECT_TRUE(cups.Paused("held"));
+}
+
+TEST_F(ParkedQueues, AHungSchedulerCostsSecondsAndAStopWhilePausingEndsAtOnce) {
+  // A scheduler that takes connections and never answers.
+  const std::string hung = state.Join("hung.sock");
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  hung.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 16), 0);
+
+  // Asked once at the start (recovery) and once for the download, a few seconds each.
+  testsupport::ChildProcess run({"/usr/bin/env", "-C", work.path(), "QLX_COM4=" + tty + ",nomodem",
+                                 "CUPS_SERVER=" + hung, "XDG_STATE_HOME=" + state.path(), program,
+                                 "-s", "-p", "COM4", "-m", "TQR-23", "-f",
+                                 "TQR-23_V1.00_120826.fls"});
+  std::this_thread::sleep_for(5500ms);
+  const auto stopped = std::chrono::steady_clock::now();
+  run.Signal(SIGTERM);
+  const auto status = run.Wait(10000);
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 2s);
+  EXPECT_EQ(status, std::optional<int>(128 + SIGTERM));
+  EXPECT_NE(Log().find("Download interrupted"), std::string::npos) << Log();
+  EXPECT_FALSE(DriverFilesLeft());
+  close(listener);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <memory>
@@ -10,6 +12,7 @@
 #include "framework/backend.h"
 #include "framework/headless/headless_backend.h"
 #include "platform/clock.h"
+#include "platform/process_probe.h"
 #include "ports/park_note.h"
 #include "support/fake_printer.h"
 #include "support/private_cups_server.h"
@@ -130,6 +133,17 @@ TEST(SpoolerWithoutServer, NothingHappensQuickly) {
   dlg->RestoreSpoolerPrinters();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_TRUE(dlg->savedPrinterPorts.empty());
+}
+
+TEST(RunningInstances, AKilledRunNotYetReapedHoldsNothing) {
+  // A child of this test program has its name; ended and not reaped, it is a zombie.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(0);
+  for (int i = 0; i < 200 && platform::IsRunningInstance(child); ++i) usleep(10000);
+  EXPECT_FALSE(platform::IsRunningInstance(child));
+  waitpid(child, nullptr, 0);
+  EXPECT_TRUE(platform::IsRunningInstance(platform::CurrentProcessId()));
 }
 
 }  // namespace

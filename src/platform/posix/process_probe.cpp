@@ -1,10 +1,10 @@
+#include "platform/process_probe.h"
+
 #include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
 #include <string>
-
-#include "platform/process_probe.h"
 
 namespace platform {
 
@@ -13,6 +13,19 @@ namespace {
 bool ReadCommand(const std::string& dir, std::string& name) {
   std::ifstream file(dir + "/comm");
   return static_cast<bool>(std::getline(file, name));
+}
+
+// A process that was killed but not yet reaped by its parent (a zombie) runs no more: its
+// queues are free. The state letter follows the command name in brackets, which may itself
+// hold any character, so it is looked for after the last closing bracket.
+bool HasEnded(const std::string& dir) {
+  std::ifstream file(dir + "/stat");
+  std::string line;
+  if (!std::getline(file, line)) return false;
+  const size_t close = line.rfind(')');
+  if (close == std::string::npos || close + 2 >= line.size()) return false;
+  const char state = line[close + 2];
+  return state == 'Z' || state == 'X';
 }
 }  // namespace
 
@@ -25,6 +38,7 @@ bool IsRunningInstance(long processId) {
   if (processId == CurrentProcessId()) return true;
   const std::string dir = "/proc/" + std::to_string(processId);
   if (access(dir.c_str(), F_OK) != 0) return errno != ENOENT;
+  if (HasEnded(dir)) return false;
   std::string own;
   std::string other;
   if (!ReadCommand("/proc/self", own) || !ReadCommand(dir, other)) return true;
