@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/win32/device_registry.h"
 #include "platform/profile_reader.h"
+#include "platform/spooler_port_text.h"
+#include "platform/win32/device_registry.h"
 #include "platform/win32/serial_dcb.h"
 #include "ports/usb_product_match.h"
 #include "support/temp_dir.h"
@@ -28,6 +29,29 @@ TEST(Win32Profile, TheSystemsReaderAnswersAsTheProgramsOwnParser) {
     EXPECT_EQ(system.value().GetInt("QLX", key, 7), own.GetInt("QLX", key, 7)) << key;
   }
   EXPECT_FALSE(platform::ProfileReader::Load(dir.Join("absent.ini")));
+}
+
+TEST(Win32SpoolerPorts, PrintersAreMatchedByTheirPortTexts) {
+  struct Case {
+    const char* portText;
+    const char* portName;
+    bool onPort;
+  };
+  const Case cases[] = {
+      {"COM5:", "COM5", true},          {"COM5:", "COM1", false},
+      {"COM10:", "COM1", true},  // a substring test, as the spooler's port lists are read
+      {"LPT1:", "LPT1", true},          {"LPT1:,COM5:", "COM5", true},
+      {"COM12:", "\\\\.\\COM12", true}, {"\\\\.\\COM12", "\\\\.\\COM12", true},
+      {"USB001", "COM5", false},        {"FILE:", "LPT1", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::PortTextNamesPort(c.portText, c.portName, "\\\\.\\whatever"), c.onPort)
+        << c.portText << " / " << c.portName;
+  }
+  EXPECT_TRUE(platform::PortTextIsUsb("USB001"));
+  EXPECT_TRUE(platform::PortTextIsUsb("LPT1:,USB002"));
+  EXPECT_FALSE(platform::PortTextIsUsb("COM5:"));
+  EXPECT_FALSE(platform::PortTextIsUsb("usb"));
 }
 
 TEST(Win32SerialLine, LineStateFollowsTheSettingsAndKeepsTheRest) {

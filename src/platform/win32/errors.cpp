@@ -1,8 +1,8 @@
+#include "platform/win32/errors.h"
+
 #include <windows.h>
 
 #include <cerrno>
-
-#include "platform/win32/errors.h"
 
 namespace platform {
 
@@ -13,6 +13,7 @@ int ErrnoFromWin32(uint32_t code) {
     case ERROR_INVALID_NAME:
     case ERROR_BAD_NETPATH:
     case ERROR_DEV_NOT_EXIST:
+    case ERROR_INVALID_PRINTER_NAME:
       return ENOENT;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
