@@ -118,18 +118,23 @@ class SharedQueues : public ParkedQueues {
     ParkedQueues::SetUp();
     ASSERT_TRUE(cups.AddQueue("usb_admin", "usb://VORTANE/TQR-05?serial=2", "VORTANE TQR-05"));
     ASSERT_TRUE(cups.Pause("usb_admin", "toner maintenance"));
-    usbNode = tree.AddDevice("1-2", kFirstVendor, 0x0105, FakeUsbTree::Node::kFifo);
+    for (int n : {0, 1}) {
+      usbNode[n] = tree[n].AddDevice("1-2", kFirstVendor, 0x0105, FakeUsbTree::Node::kFifo);
+    }
     Image(256 * 1024 + 17, "TQR-05_V1.00_120826.fls");
   }
 
-  std::future<testsupport::ProcessResult> StartUsbDownload() {
-    usbPrinter = std::make_unique<testsupport::ChildProcess>(std::vector<std::string>{
-        VRTQLX_SIM_BINARY, "node", "--path", usbNode, "--out", state.Join("usb.bin")});
-    EXPECT_TRUE(usbPrinter->ReadLine(10000));
-    return std::async(std::launch::async, [this] {
+  // A USB download to the TQR-05 of station `n`: two stations of one machine, each with
+  // its own USB printer of the model, and both with the model's queue.
+  std::future<testsupport::ProcessResult> StartUsbDownload(int n = 0) {
+    usbPrinter[n] = std::make_unique<testsupport::ChildProcess>(
+        std::vector<std::string>{VRTQLX_SIM_BINARY, "node", "--path", usbNode[n], "--out",
+                                 state.Join("usb" + std::to_string(n) + ".bin")});
+    EXPECT_TRUE(usbPrinter[n]->ReadLine(10000));
+    return std::async(std::launch::async, [this, n] {
       return Run({"-s", "-p", "USB", "-m", "TQR-05", "-f", "TQR-05_V1.00_120826.fls"},
-                 {{"QLX_SYSFS_ROOT", tree.sysfs()},
-                  {"QLX_DEV_ROOT", tree.dev()},
+                 {{"QLX_SYSFS_ROOT", tree[n].sysfs()},
+                  {"QLX_DEV_ROOT", tree[n].dev()},
                   {"CUPS_SERVER", cups.socket()}});
     });
   }
@@ -150,9 +155,9 @@ class SharedQueues : public ParkedQueues {
     EXPECT_TRUE(cups.Accepting("usb_admin"));
   }
 
-  FakeUsbTree tree;
-  std::string usbNode;
-  std::unique_ptr<testsupport::ChildProcess> usbPrinter;
+  FakeUsbTree tree[2];
+  std::string usbNode[2];
+  std::unique_ptr<testsupport::ChildProcess> usbPrinter[2];
 };
 
 TEST_F(SharedQueues, AQueueStaysPausedUntilItsLastRunEndsWhicheverEndsOrDies) {
@@ -170,18 +175,19 @@ TEST_F(SharedQueues, AQueueStaysPausedUntilItsLastRunEndsWhicheverEndsOrDies) {
   ExpectQueuesAsBefore();
   ExpectAdminQueueAsBefore();
 
-  // The same overlap with the USB run killed: the serial run, last to leave, puts back
-  // what the note keeps, and a later start finds nothing to do.
-  tty = StartPrinter("serial");
-  ASSERT_TRUE(cups.AddQueue("line_printer", "serial:" + tty + "?baud=115200"));
-  usb = StartUsbDownload();
+  // Two USB runs of the model, the first killed: the second never took the first one's
+  // refusal for the queue's own state, and, last to leave, puts back what the note keeps; a
+  // later start finds nothing to do.
+  usb = StartUsbDownload(0);
   const auto first = WaitHolders(1);
   ASSERT_EQ(first.size(), 1u);
-  serial = StartDownload();
+  auto second = StartUsbDownload(1);
   ASSERT_EQ(WaitHolders(2).size(), 2u);
   ASSERT_EQ(kill(static_cast<pid_t>(first.front()), SIGKILL), 0);
   EXPECT_EQ(usb.get().signal, SIGKILL);
-  EXPECT_EQ(serial.get().exitCode, 0);
+  EXPECT_TRUE(cups.Paused("usb_printer"));
+  auto secondRun = second.get();
+  EXPECT_EQ(secondRun.exitCode, 0) << secondRun.err;
   ExpectQueuesAsBefore();
   ExpectAdminQueueAsBefore();
   EXPECT_EQ(Run({"-s", "-p", "LPX1"}, {{"CUPS_SERVER", cups.socket()}}).exitCode, 1);
