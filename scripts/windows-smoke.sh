@@ -87,6 +87,19 @@ finish_sim
 check "COM5 without the mark: Port Open Error, exit 2" \
   bash -c "test $rc = 2 && grep -q 'Port Open Error. Port=COM5' _VRT_QLX.txt"
 
+# Firmware named by Windows absolute paths: a drive and a share (Wine maps
+# \\server\share to dosdevices/unc/server/share).
+fresh paths
+mkdir -p "$WINEPREFIX/drive_c/fw" "$WINEPREFIX/dosdevices/unc/station"
+head -c 5000 /dev/urandom >"$WINEPREFIX/drive_c/fw/x.fls"
+ln -sfn "$WINEPREFIX/drive_c/fw" "$WINEPREFIX/dosdevices/unc/station/fw"
+for name in 'C:\fw\x.fls' '\\station\fw\x.fls'; do
+  start_sim tcp --port 0
+  run -s -p NET 127.0.0.1 -tcpport "${where##*:}" -m TQR-23 -f "$name"
+  finish_sim
+  check "-f $name opens the file" bash -c "test $rc = 0 && cmp -s '$WINEPREFIX/drive_c/fw/x.fls' got.bin"
+done
+
 fresh invalid
 run -s -p LPX1
 check "invalid parameters: exit 1" test "$rc" = 1

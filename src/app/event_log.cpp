@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kLogFileName = "/_VRT_QLX.txt";
+constexpr const char* kLogFileName = "_VRT_QLX.txt";
 constexpr const char* kBanner = "VORTANE QLX\r\n\r\n";
 constexpr const char* kCaption = "VRT_QLX";
 
@@ -24,7 +24,8 @@ CEventLog* CEventLog::GetInstance() {
     auto stateDir = platform::UserStateDirectory();
     instance =
         new CEventLog(moduleDir ? moduleDir.value() : std::string(),
-                      stateDir ? stateDir.value() + "/vrtqlx" : std::string(), platform::kStandardError);
+                      stateDir ? platform::JoinPath(stateDir.value(), "vrtqlx") : std::string(),
+                      platform::kStandardError);
   }
   return instance;
 }
@@ -69,7 +70,7 @@ void CEventLog::Flush() {
 
 bool CEventLog::AppendTo(const std::string& dir) const {
   if (dir.empty()) return false;
-  const std::string path = dir + kLogFileName;
+  const std::string path = platform::JoinPath(dir, kLogFileName);
   auto file = platform::File::OpenForAppend(path);
   if (!file) {
     file = platform::File::CreateForAppend(path, 0644);

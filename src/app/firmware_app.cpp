@@ -11,6 +11,7 @@
 #include "app/terminal_progress.h"
 #include "download/download_dlg.h"
 #include "framework/dialog_colors.h"
+#include "platform/file_system.h"
 #include "platform/process_probe.h"
 #include "platform/queue_note_lock.h"
 #include "platform/spooler.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr const char* kSettingsFileName = "/vrtqlx.ini";
+constexpr const char* kSettingsFileName = "vrtqlx.ini";
 
 constexpr const char* kNoInteractiveWindowText =
     "vrtqlx: no operator window can open here. For an unattended download start it as\n"
@@ -140,7 +141,7 @@ int CFirmwareApp::ExitInstance() {
 }
 
 int CFirmwareApp::DecideOutcome() {
-  const std::string settingsPath = workDir + kSettingsFileName;
+  const std::string settingsPath = platform::JoinPath(workDir, kSettingsFileName);
   try {
     if (FileExists(settingsPath)) return LoadSettingsFile(settingsPath);
   } catch (const FileError&) {
@@ -165,6 +166,6 @@ int CFirmwareApp::ApplyPortDefaults() {
 }
 
 std::string CFirmwareApp::FirmwarePath() const {
-  if (!firmwareName.empty() && firmwareName.front() == '/') return firmwareName;
-  return workDir + "/" + firmwareName;
+  if (platform::IsAbsolutePath(firmwareName)) return firmwareName;
+  return platform::JoinPath(workDir, firmwareName);
 }

@@ -1,6 +1,7 @@
 #include "download/download_dlg.h"
 #include "download/hex_image.h"
 #include "platform/file_bytes.h"
+#include "platform/file_system.h"
 
 namespace {
 constexpr const char* kTempImageName = "tempHex.fls";
@@ -18,7 +19,7 @@ int CDownloadDlg::ConvertHexToFls(const std::string& path) {
   // could not be written whole, the conversion fails rather than send something else.
   auto dir = tempDir.Path();
   if (!dir) return 0;
-  firmwarePath = dir.value() + "/" + kTempImageName;
+  firmwarePath = platform::JoinPath(dir.value(), kTempImageName);
   auto file = tempDir.CreateFile(kTempImageName);
   if (!file) return 0;
   auto bytes = [](const uint8_t* data, size_t length) {

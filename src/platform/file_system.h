@@ -24,6 +24,13 @@ SysResult<std::string> ReadWholeFile(const std::string& path, size_t maxBytes);
 // letter case, in the order the directory hands them out. Names of any length are kept.
 SysResult<std::vector<std::string>> ListDirectory(const std::string& dir, std::string_view suffix);
 
+// Whether `path` names a file whatever the working directory is: one starting with "/" here;
+// on Windows also a drive ("C:\fw", "C:/fw"), a share ("\\server\share") or a "\" root.
+bool IsAbsolutePath(const std::string& path);
+
+// `name` inside `dir`, joined with the system's own separator.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
 // Creates `path` and every missing parent with `mode`; an existing directory is success.
 SysStatus MakeDirectories(const std::string& path, unsigned mode);
 

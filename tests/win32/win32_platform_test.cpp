@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "platform/file_system.h"
 #include "platform/profile_reader.h"
 #include "platform/spooler_port_text.h"
 #include "platform/win32/device_registry.h"
@@ -29,6 +30,18 @@ TEST(Win32Profile, TheSystemsReaderAnswersAsTheProgramsOwnParser) {
     EXPECT_EQ(system.value().GetInt("QLX", key, 7), own.GetInt("QLX", key, 7)) << key;
   }
   EXPECT_FALSE(platform::ProfileReader::Load(dir.Join("absent.ini")));
+}
+
+TEST(Win32Paths, AbsoluteIsWhatWindowsCallsAbsoluteAndJoinsUseBackslashes) {
+  for (const char* path :
+       {"C:\\fw\\x.fls", "z:/fw/x.fls", "\\\\server\\share\\x.fls", "\\fw\\x.fls", "/fw/x.fls"}) {
+    EXPECT_TRUE(platform::IsAbsolutePath(path)) << path;
+  }
+  for (const char* path : {"x.fls", "fw\\x.fls", "C:x.fls", "1:\\x.fls", ""}) {
+    EXPECT_FALSE(platform::IsAbsolutePath(path)) << path;
+  }
+  EXPECT_EQ(platform::JoinPath("C:\\work", "x.fls"), "C:\\work\\x.fls");
+  EXPECT_EQ(platform::JoinPath("C:\\", "x.fls"), "C:\\x.fls");
 }
 
 TEST(Win32SpoolerPorts, PrintersAreMatchedByTheirPortTexts) {

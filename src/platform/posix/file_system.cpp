@@ -1,3 +1,5 @@
+#include "platform/file_system.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +8,6 @@
 #include <cerrno>
 
 #include "platform/file_handle.h"
-#include "platform/file_system.h"
 #include "platform/file_system_parts.h"
 
 namespace platform {
@@ -26,6 +27,14 @@ bool IsDirectory(const std::string& path) {
 }
 
 }  // namespace
+
+bool IsAbsolutePath(const std::string& path) {
+  return !path.empty() && path.front() == '/';
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  return dir + "/" + name;
+}
 
 bool ParentIsDirectory(const std::string& path) {
   return IsDirectory(ParentOf(path));

@@ -1,9 +1,10 @@
+#include "platform/file_system.h"
+
 #include <windows.h>
 
 #include <cerrno>
 
 #include "platform/file_handle.h"
-#include "platform/file_system.h"
 #include "platform/file_system_parts.h"
 #include "platform/win32/errors.h"
 
@@ -27,6 +28,18 @@ bool IsDirectory(const std::string& path) {
 }
 
 }  // namespace
+
+bool IsAbsolutePath(const std::string& path) {
+  if (!path.empty() && IsSeparator(path.front())) return true;
+  const bool letter = path.size() >= 3 &&
+                      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return letter && path[1] == ':' && IsSeparator(path[2]);
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (!dir.empty() && IsSeparator(dir.back())) return dir + name;
+  return dir + "\\" + name;
+}
 
 bool ParentIsDirectory(const std::string& path) {
   return IsDirectory(ParentOf(path));
