@@ -118,6 +118,19 @@ run -s -p USB -m TQR-05 -f x.fls
 check "USB job without a printer: exit 2 and its line" \
   bash -c "test $rc = 2 && grep -q 'Not connected Printer using usb<TQR-05>' _VRT_QLX.txt"
 
+# A window program: no console opens beside its windows; a silent run started from a
+# console still shows its reasons there. Explorer's version fields are in its resources.
+fresh console
+check "the PE header says the Windows subsystem" \
+  bash -c "objdump -p '$exe' | grep -q 'Subsystem.*(Windows GUI)'"
+check "file and product version, product name and icon in the resources" \
+  bash -c "strings -el '$exe' | grep -qx 'VORTANE QLX Firmware Downloader' && \
+           strings -el '$exe' | grep -q '^FileVersion' && strings -el '$exe' | grep -q '^ProductVersion' && \
+           objdump -p '$exe' | grep -q 'Resource Directory \[.rsrc\]'"
+"$wine" cmd /c 'vrtqlx.exe -s -p NET 127.0.0.1 -tcpport 1 -m TQR-23 -f x.fls' >console.txt 2>&1
+check "a silent run from cmd /c shows its reason on the console" \
+  grep -q 'Socket Connect Error! ip=127.0.0.1, tcpport=1' console.txt
+
 cd "$scratch" || exit 1
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -6,9 +6,11 @@
 #include "app/firmware_app.h"
 #include "app/usage.h"
 #include "framework/window_system.h"
+#include "platform/console_attach.h"
 #include "platform/stop_request.h"
 
 int main(int argc, char** argv) {
+  platform::AttachToCallersConsole();
   // Help and version come before everything else: no window, no settings file, no log.
   if (AnswerInformationRequest(std::vector<std::string>(argv, argv + argc))) return 0;
   // Opened only when the run turns out to be interactive, and kept until the end.
