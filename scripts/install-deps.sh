@@ -13,6 +13,8 @@ packages=(
   python3 python3-pil
   srecord dpkg-dev file desktop-file-utils
   g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
+  # The 32-bit Windows program, its tests under Wine's 32-bit side, and the installer.
+  g++-mingw-w64-i686-posix wine32:i386 nsis
 )
 
 missing=()
@@ -26,6 +28,10 @@ done
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
+fi
+# Wine's 32-bit side comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
 fi
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
