@@ -8,7 +8,7 @@ CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
 .PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
-  screenshots-windows format clean windows test-windows bench-windows check-layout
+  screenshots-windows format clean windows test-windows bench-windows check-layout check-drivers
 
 all: build
 
@@ -87,6 +87,13 @@ test-windows: windows build
 # The shared services stay free of any one system's headers.
 check-layout:
 	@bash scripts/check-layout.sh
+
+# The program against the real Linux drivers (usblp, cdc_acm, lp, the 8250 UART) in a QEMU
+# guest on Debian's kernel, printers played by USB gadgets; DRIVERS_BENCH=1 measures the
+# download speed there instead of running the cases.
+check-drivers: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j$(JOBS) --target vrtqlx qlx-printer-sim qlx-port-write
+	@bash scripts/drivers-guest/run.sh $(BUILD) $(if $(DRIVERS_BENCH),--bench)
 
 check: check-layout test test-asan test-tsan fuzz check-package test-windows
 

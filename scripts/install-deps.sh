@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the benchmarks, the GUI and the
-# packaging (dpkg-shlibdeps, file, desktop-file-validate) need.
+# packaging (dpkg-shlibdeps, file, desktop-file-validate) and the driver checks in a QEMU
+# guest (its kernel is fetched into the build tree by scripts/drivers-guest/kernel.sh) need.
 # Safe to run again: it asks apt only for what is missing. Works as root or through sudo.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
   python3 python3-pil
   srecord dpkg-dev file desktop-file-utils
   g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
+  qemu-system-x86 busybox-static kmod cpio
 )
 
 missing=()

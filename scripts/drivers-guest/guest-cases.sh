@@ -9,14 +9,7 @@
 for n in $(seq 20); do export "QLX_COM$n=/nonexistent/COM$n"; done
 for n in 1 2 3; do export "QLX_LPT$n=/nonexistent/LPT$n"; done
 
-# TQR-23 and TQR-24 printers, then the serial adapter; each on its own controller.
-gadget tqr23 0x7a3c 0x0117 printer.0 dummy_udc.0
-gadget tqr24 0x7a3c 0x0118 printer.1 dummy_udc.1
-gadget adapter 0x1d6b 0x0104 acm.GS0 dummy_udc.2
-for node in /dev/usb/lp0 /dev/usb/lp1 /dev/g_printer0 /dev/g_printer1 /dev/ttyACM0 \
-  /dev/ttyGS0 /dev/ttyS1 /dev/lp0; do
-  wait_for "$node" || echo "case setup FAIL $node did not appear"
-done
+setup_gadgets
 
 lane_usb() {
   # Found through the real sysfs (no QLX_SYSFS_ROOT), written through usblp.
@@ -57,8 +50,8 @@ lane_usb() {
     -f "$FIRMWARE" &
   unplugged=$!
   sleep 3
-  echo "" >/sys/kernel/config/usb_gadget/tqr23/UDC
   unbound=$(now_cs)
+  echo "" >/sys/kernel/config/usb_gadget/tqr23/UDC
   wait $unplugged
   # Counted from the unplugging: a few seconds at most.
   since=$(($(now_cs) - unbound))
@@ -81,20 +74,32 @@ lane_acm() {
 
   # DSR low for 4 s after 8 KiB: the run pauses and goes on. Only what the printer's side
   # held when it closed may be missing, as one run right after the first 8 KiB.
-  prepare acm_dsr_drop medium.bin
+  prepare acm_dsr_drop small.bin
   start_printer acm_dsr_drop tty --path /dev/ttyGS0 --drop-dsr 8192,4
-  run_program acm_dsr_drop "$com" -p COM1 \
-    -b 115200 -m TQR-23 -f "$FIRMWARE"
+  run_program acm_dsr_drop "$com" -p COM1 -b 115200 -m TQR-23 -f "$FIRMWARE"
   stop_printer acm_dsr_drop
-  dsr_drop_verdict acm_dsr_drop medium.bin 8192
+  dsr_drop_verdict acm_dsr_drop small.bin 8192
+
+  # XON/XOFF, which only the operator's window offers, through the program's own port:
+  # XOFF for 4 s after 16 KiB, then XON. The printer keeps reading meanwhile, so the
+  # detail shows how much the line let through while XOFF was held.
+  prepare acm_xon_xoff small.bin
+  start_printer acm_xon_xoff tty --path /dev/ttyGS0 --xoff 16384,4
+  run_in acm_xon_xoff "$com" qlx-port-write COM1 115200 xon-xoff "$FIRMWARE"
+  stop_printer acm_xon_xoff
+  during=$(sed -n 's/^xon after \([0-9]*\) bytes during xoff$/\1/p' /tmp/c/acm_xon_xoff/sim.out)
+  if [ -n "$during" ]; then
+    exact acm_xon_xoff small.bin "$during bytes arrived while XOFF was held"
+  else
+    verdict acm_xon_xoff FAIL "the printer never sent XOFF: $(tr '\n' ' ' </tmp/c/acm_xon_xoff/sim.out)"
+  fi
 
   # A printer that keeps DSR up but stops reading.
-  prepare acm_stalled medium.bin
+  prepare acm_stalled serial.bin
   start_printer acm_stalled tty --path /dev/ttyGS0 --stop-after 8192
-  run_program acm_stalled "$com" -p COM1 \
-    -b 115200 -m TQR-23 -f "$FIRMWARE"
+  run_program acm_stalled "$com" -p COM1 -b 115200 -m TQR-23 -f "$FIRMWARE"
   stop_printer acm_stalled
-  write_failed acm_stalled medium.bin 1000 9000
+  write_failed acm_stalled serial.bin 2000 15000
 }
 
 # dsr_drop_verdict NAME IMAGE AFTER

@@ -13,7 +13,7 @@ while read -r module; do
   insmod "/$module" $options || echo "case modules FAIL insmod $module"
 done </lib/modules/load.list
 mount -t configfs none /sys/kernel/config
-if [ "$(cat /mode)" = bench ]; then
+if [ "$(cat /mode)" = --bench ]; then
   sh /bin/guest-bench.sh
 else
   sh /bin/guest-cases.sh

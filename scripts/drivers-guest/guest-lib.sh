@@ -44,28 +44,46 @@ stop_printer() {
   touch "$d/got.bin"
 }
 
-# run_program NAME "VAR=VALUE ..." ARGUMENTS...: the program from the case's directory,
-# with those variables; exit code in rc, hundredths of seconds in took.
-run_program() {
+# run_in NAME "VAR=VALUE ..." COMMAND ARGUMENTS...: runs in the case's work directory with
+# those variables; exit code in rc, hundredths of seconds in took.
+run_in() {
   d=/tmp/c/$1
   variables=$2
   shift 2
   start=$(now_cs)
+  date +%H:%M:%S >"$d/clock"
   # shellcheck disable=SC2086 # one word per variable
-  (cd "$d/work" && env $variables "$d/prog/vrtqlx" -s "$@") >"$d/out" 2>"$d/err"
+  (cd "$d/work" && env $variables "$@") >"$d/out" 2>"$d/err"
   echo $? >"$d/rc"
   echo $(($(now_cs) - start)) >"$d/took"
 }
 
+# run_program NAME "VAR=VALUE ..." ARGUMENTS...: an unattended run of the case's program.
+run_program() {
+  name=$1
+  variables=$2
+  shift 2
+  run_in "$name" "$variables" "/tmp/c/$name/prog/vrtqlx" -s "$@"
+}
+
+# logged_after NAME: seconds from the run's start to its log line's time stamp.
+logged_after() {
+  d=/tmp/c/$1
+  stamp=$(sed -n 's/^\[[0-9/]*-\([0-9:]*\)\].*/\1/p' "$d/prog/_VRT_QLX.txt" | head -n 1)
+  echo "$(cat "$d/clock") $stamp" | awk '{
+    split($1, a, ":"); split($2, b, ":")
+    print (b[1] * 3600 + b[2] * 60 + b[3]) - (a[1] * 3600 + a[2] * 60 + a[3]) }'
+}
+
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 
-# exact NAME IMAGE: the whole image arrived byte for byte, the run said so (exit code 0)
-# and logged nothing.
+# exact NAME IMAGE [NOTE]: the whole image arrived byte for byte, the run said so (exit
+# code 0) and logged nothing.
 exact() {
   d=/tmp/c/$1
   rc=$(cat "$d/rc")
   if [ "$rc" = 0 ] && cmp -s "$d/got.bin" "/images/$2" && [ ! -e "$d/prog/_VRT_QLX.txt" ]; then
-    verdict "$1" ok "$(size_of "$d/got.bin") bytes exact in $(cat "$d/took")0 ms"
+    verdict "$1" ok "$(size_of "$d/got.bin") bytes exact in $(cat "$d/took")0 ms${3:+; $3}"
   else
     verdict "$1" FAIL "exit $rc, $(size_of "$d/got.bin") of $(size_of "/images/$2") bytes," \
       "log: $(tr -d '\r' <"$d/prog/_VRT_QLX.txt" 2>/dev/null | tail -n 1)" \
@@ -84,6 +102,7 @@ write_failed() {
   grep -q ']  Write Failed!' "$d/prog/_VRT_QLX.txt" 2>/dev/null && logged=yes
   detail="exit $rc, logged $logged, $((took / 100)).$((took % 100 / 10)) s,"
   detail="$detail $(size_of "$d/got.bin") of $(size_of "/images/$2") bytes"
+  [ $logged = yes ] && detail="$detail, logged after $(logged_after "$1") s"
   if [ "$rc" = 2 ] && [ $logged = yes ] && [ "$took" -ge "$3" ] && [ "$took" -le "$4" ] &&
     [ "$(size_of "$d/got.bin")" -lt "$(size_of "/images/$2")" ]; then
     verdict "$1" ok "$detail"
@@ -106,6 +125,17 @@ gadget() {
   esac
   ln -s "$g/functions/$4" "$g/configs/c.1/"
   echo "$5" >"$g/UDC"
+}
+
+# TQR-23 and TQR-24 printers, then the serial adapter; each on its own controller.
+setup_gadgets() {
+  gadget tqr23 0x7a3c 0x0117 printer.0 dummy_udc.0
+  gadget tqr24 0x7a3c 0x0118 printer.1 dummy_udc.1
+  gadget adapter 0x1d6b 0x0104 acm.GS0 dummy_udc.2
+  for node in /dev/usb/lp0 /dev/usb/lp1 /dev/g_printer0 /dev/g_printer1 /dev/ttyACM0 \
+    /dev/ttyGS0 /dev/ttyS1 /dev/lp0; do
+    wait_for "$node" || echo "case setup FAIL $node did not appear"
+  done
 }
 
 # wait_for PATH: up to 10 s for a node or sysfs entry to appear.

@@ -14,19 +14,20 @@ if [ -z "$package" ]; then
   package=$(apt-cache search --names-only '^linux-image-6\.1\.0-[0-9]+-amd64$' |
     awk '{ print $1 }' | sort -V | tail -n 1)
 fi
-tree=$cache/$package
-if [ -z "$package" ] || [ ! -f "$tree/.unpacked" ]; then
-  # Offline, or the package is no longer offered: an earlier tree still serves.
-  earlier=$(find "$cache" -mindepth 2 -maxdepth 2 -name .unpacked -printf '%h\n' 2>/dev/null |
+if [ -z "$package" ]; then
+  # apt knows no kernel (offline, lists gone): a tree unpacked before still serves.
+  tree=$(find "$cache" -mindepth 2 -maxdepth 2 -name .unpacked -printf '%h\n' 2>/dev/null |
     sort -V | tail -n 1)
-  if [ -n "$earlier" ] && [ -z "$package" ]; then
-    echo "$earlier"
-    exit 0
-  fi
-  [ -n "$package" ] || { echo "kernel: no linux-image-*-amd64 package known to apt" >&2; exit 1; }
+  [ -n "$tree" ] || { echo "kernel: no linux-image-*-amd64 package known to apt" >&2; exit 1; }
+  echo "$tree"
+  exit 0
+fi
+tree=$cache/$package
+if [ ! -f "$tree/.unpacked" ]; then
   echo "kernel: fetching $package" >&2
   download=$(mktemp -d "$cache/download.XXXXXX")
-  if ! (cd "$download" && apt-get download "$package" >/dev/null 2>"$download/apt.log"); then
+  if ! (cd "$download" && apt-get download "$package" >/dev/null 2>&1); then
+    # The lists name a version the mirror no longer has: refresh them once.
     sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo apt-get update -qq

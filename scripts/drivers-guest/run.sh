@@ -51,10 +51,11 @@ done
 # busybox gives the shell and the tools; the two programs come with their libraries.
 cp /bin/busybox "$root/bin/busybox"
 for tool in sh mount umount insmod mkdir ln cat echo sleep kill cmp dd head tail wc grep \
-  sed cut tr rm cp ls date printf timeout poweroff test seq md5sum sync awk sort stat; do
+  sed cut tr rm cp ls date printf timeout poweroff test seq md5sum sync awk sort stat stty env \
+  touch; do
   ln -sf busybox "$root/bin/$tool"
 done
-for program in vrtqlx qlx-printer-sim; do
+for program in vrtqlx qlx-printer-sim qlx-port-write; do
   strip -o "$root/bin/$program" "$build/$program"
   ldd "$build/$program" | awk '/=> \// { print $3 } /^\t\/lib64/ { print $1 }' |
     while read -r library; do
@@ -89,7 +90,8 @@ qemu=$?
 set -e
 tr -d '\r' <"$run/console.log" >"$run/console.txt"
 
-if [ "$mode" = bench ]; then
+if [ "$mode" = --bench ]; then
+  grep -a '^case .* FAIL' "$run/console.txt" || true
   grep -a '^bench ' "$run/console.txt" || { echo "drivers-guest: no benchmark figures" >&2; exit 1; }
   exit 0
 fi

@@ -84,12 +84,17 @@ int ServeTtyNode(const SimOptions& options, int signalFd, Capture& capture) {
       if (!waited || fd < 0) break;
       PrintLine("dsr high");
     } else {
+      // Still reading: what arrives meanwhile was already on its way, or shows that the
+      // host did not hold back.
       SendControl(fd, kXoff);
       PrintLine("xoff after " + at);
-      const bool waited = WaitUnlessSignalled(signalFd, step.event.seconds);
+      const uint64_t before = capture.ByteCount();
+      const int ms = static_cast<int>(step.event.seconds * 1000);
+      TakeFor(fd, signalFd, options, capture, ms, ms);
       SendControl(fd, kXon);
-      if (!waited) break;
-      PrintLine("xon");
+      PrintLine("xon after " + std::to_string(capture.ByteCount() - before) +
+                " bytes during xoff");
+      if (!WaitUnlessSignalled(signalFd, 0)) break;
     }
   }
   if (fd >= 0) {
