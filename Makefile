@@ -95,7 +95,7 @@ check-drivers: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j$(JOBS) --target vrtqlx qlx-printer-sim qlx-port-write
 	@bash scripts/drivers-guest/run.sh $(BUILD) $(if $(DRIVERS_BENCH),--bench)
 
-check: check-layout test test-asan test-tsan fuzz check-package test-windows
+check: check-layout test test-asan test-tsan fuzz check-package check-drivers test-windows
 
 # Only the program and the simulator: a first `make run` need not wait for the tests.
 run: deps $(BUILD)/build.ninja

@@ -1,6 +1,8 @@
+# shellcheck shell=sh
 # Download speed through usblp and cdc_acm: the program against a plain write() loop (dd)
 # to the same node, each timed by the printer from its first byte to its last. Prints
 # "bench NAME loop S s program S s ratio R".
+# shellcheck source=scripts/drivers-guest/guest-lib.sh
 . /bin/guest-lib.sh
 
 setup_gadgets

@@ -1,7 +1,9 @@
+# shellcheck shell=sh
 # The cases, in three lanes that run side by side (USB printers, the serial adapter, the
 # UART and the parallel port), so that the slow ones overlap. Each prints one line
 # "case NAME ok|FAIL DETAIL"; the UART and parallel cases print "hostcheck ..." lines,
 # since what they sent lands in files on the host.
+# shellcheck source=scripts/drivers-guest/guest-lib.sh
 . /bin/guest-lib.sh
 
 # Every COM and LPT name leads nowhere unless a case names its node: the guest's console

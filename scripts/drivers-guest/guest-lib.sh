@@ -1,3 +1,4 @@
+# shellcheck shell=sh
 # Helpers of the guest's cases (sourced by busybox sh). Every case works in /tmp/c/NAME:
 # prog/ holds the program (its log file _VRT_QLX.txt lands there), work/ the firmware
 # file, got.bin what the simulated printer received.

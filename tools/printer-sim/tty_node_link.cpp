@@ -92,8 +92,7 @@ int ServeTtyNode(const SimOptions& options, int signalFd, Capture& capture) {
       const int ms = static_cast<int>(step.event.seconds * 1000);
       TakeFor(fd, signalFd, options, capture, ms, ms);
       SendControl(fd, kXon);
-      PrintLine("xon after " + std::to_string(capture.ByteCount() - before) +
-                " bytes during xoff");
+      PrintLine("xon after " + std::to_string(capture.ByteCount() - before) + " bytes during xoff");
       if (!WaitUnlessSignalled(signalFd, 0)) break;
     }
   }
