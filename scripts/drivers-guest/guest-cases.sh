@@ -17,8 +17,7 @@ lane_usb() {
   # Found through the real sysfs (no QLX_SYSFS_ROOT), written through usblp.
   prepare usb_tqr23_exact medium.bin
   start_printer usb_tqr23_exact gadget --path /dev/g_printer0
-  run_program usb_tqr23_exact "" -p USB -m TQR-23 \
-    -f "$FIRMWARE"
+  run_program usb_tqr23_exact "" -p USB -m TQR-23 -f "$FIRMWARE"
   stop_printer usb_tqr23_exact
   exact usb_tqr23_exact medium.bin
 
@@ -27,8 +26,7 @@ lane_usb() {
   mkdir -p /tmp/c/usb_two_models_other
   start_printer usb_two_models gadget --path /dev/g_printer1
   start_printer usb_two_models_other gadget --path /dev/g_printer0
-  run_program usb_two_models "" -p USB -m TQR-24 \
-    -f TQR-24_V1.00_120826.fls
+  run_program usb_two_models "" -p USB -m TQR-24 -f TQR-24_V1.00_120826.fls
   stop_printer usb_two_models
   stop_printer usb_two_models_other
   if [ "$(size_of /tmp/c/usb_two_models_other/got.bin)" != 0 ]; then
@@ -41,15 +39,13 @@ lane_usb() {
   # A printer that stops reading: the write stalls and fails at its 30 s limit.
   prepare usb_stalled large.bin TQR-24_V1.00_120826.fls
   start_printer usb_stalled gadget --path /dev/g_printer1 --stop-after 65536
-  run_program usb_stalled "" -p USB -m TQR-24 \
-    -f TQR-24_V1.00_120826.fls &
+  run_program usb_stalled "" -p USB -m TQR-24 -f TQR-24_V1.00_120826.fls &
   stalled=$!
 
   # Unplugged mid-download: the controller lets the gadget go.
   prepare usb_unplugged large.bin
   start_printer usb_unplugged gadget --path /dev/g_printer0 --slow 131072
-  run_program usb_unplugged "" -p USB -m TQR-23 \
-    -f "$FIRMWARE" &
+  run_program usb_unplugged "" -p USB -m TQR-23 -f "$FIRMWARE" &
   unplugged=$!
   sleep 3
   unbound=$(now_cs)
@@ -69,8 +65,7 @@ lane_acm() {
   com="QLX_COM1=/dev/ttyACM0"
   prepare acm_dtr_dsr_exact serial.bin
   start_printer acm_dtr_dsr_exact tty --path /dev/ttyGS0
-  run_program acm_dtr_dsr_exact "$com" -p COM1 \
-    -b 115200 -m TQR-23 -f "$FIRMWARE"
+  run_program acm_dtr_dsr_exact "$com" -p COM1 -b 115200 -m TQR-23 -f "$FIRMWARE"
   stop_printer acm_dtr_dsr_exact
   exact acm_dtr_dsr_exact serial.bin
 

@@ -53,8 +53,9 @@ run_in() {
   shift 2
   start=$(now_cs)
   date +%H:%M:%S >"$d/clock"
+  # A run that hangs fails its case instead of holding up the guest.
   # shellcheck disable=SC2086 # one word per variable
-  (cd "$d/work" && env $variables "$@") >"$d/out" 2>"$d/err"
+  (cd "$d/work" && timeout 240 env $variables "$@") >"$d/out" 2>"$d/err"
   echo $? >"$d/rc"
   echo $(($(now_cs) - start)) >"$d/took"
 }
@@ -84,7 +85,8 @@ exact() {
   d=/tmp/c/$1
   rc=$(cat "$d/rc")
   if [ "$rc" = 0 ] && cmp -s "$d/got.bin" "/images/$2" && [ ! -e "$d/prog/_VRT_QLX.txt" ]; then
-    verdict "$1" ok "$(size_of "$d/got.bin") bytes exact in $(cat "$d/took")0 ms${3:+; $3}"
+    verdict "$1" ok "$(size_of "$d/got.bin") bytes exact, run $(cat "$d/took")0 ms," \
+      "first to last byte $(sed -n 's/^received .* in \([0-9.]*\) s$/\1/p' "$d/sim.out") s${3:+; $3}"
   else
     verdict "$1" FAIL "exit $rc, $(size_of "$d/got.bin") of $(size_of "/images/$2") bytes," \
       "log: $(tr -d '\r' <"$d/prog/_VRT_QLX.txt" 2>/dev/null | tail -n 1)" \

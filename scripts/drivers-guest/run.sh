@@ -80,7 +80,7 @@ image lpt.bin 8192
 # The guest's console is its first serial port; the second one and the parallel port
 # end in files here, which is how the 8250 and lp cases are checked.
 set +e
-timeout 600 qemu-system-x86_64 -accel tcg -machine pc -cpu max -smp 2 -m 512 \
+timeout 420 qemu-system-x86_64 -accel tcg -machine pc -cpu max -smp 2 -m 512 \
   -kernel "$tree/boot/vmlinuz-$version" -initrd "$run/initramfs.gz" \
   -append "console=ttyS0 quiet loglevel=3 panic=-1 rdinit=/init" \
   -display none -monitor none -no-reboot \
