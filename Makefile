@@ -8,7 +8,7 @@ CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
 .PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
-  screenshots-windows format clean windows test-windows bench-windows check-layout
+  screenshots-windows format clean windows test-windows bench-windows check-layout check-drivers
 
 all: build
 
@@ -88,7 +88,14 @@ test-windows: windows build
 check-layout:
 	@bash scripts/check-layout.sh
 
-check: check-layout test test-asan test-tsan fuzz check-package test-windows
+# The program against the real Linux drivers (usblp, cdc_acm, lp, the 8250 UART) in a QEMU
+# guest on Debian's kernel, printers played by USB gadgets; DRIVERS_BENCH=1 measures the
+# download speed there instead of running the cases.
+check-drivers: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j$(JOBS) --target vrtqlx qlx-printer-sim qlx-port-write
+	@bash scripts/drivers-guest/run.sh $(BUILD) $(if $(DRIVERS_BENCH),--bench)
+
+check: check-layout test test-asan test-tsan fuzz check-package check-drivers test-windows
 
 # Only the program and the simulator: a first `make run` need not wait for the tests.
 run: deps $(BUILD)/build.ninja

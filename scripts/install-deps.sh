@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the benchmarks, the GUI and the
-# packaging (dpkg-shlibdeps, file, desktop-file-validate) need.
+# packaging (dpkg-shlibdeps, file, desktop-file-validate) and the driver checks in a QEMU
+# guest (its kernel is fetched into the build tree by scripts/drivers-guest/kernel.sh) need.
 # Safe to run again: it asks apt only for what is missing. Works as root or through sudo.
 set -euo pipefail
 
@@ -15,6 +16,8 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
   # The 32-bit Windows program, its tests under Wine's 32-bit side, and the installer.
   g++-mingw-w64-i686-posix wine32:i386 nsis
+  # The driver checks in a QEMU guest.
+  qemu-system-x86 busybox-static kmod cpio
 )
 
 missing=()

@@ -12,6 +12,13 @@ int ServeTcp(const SimOptions& options, int signalFd, Capture& capture);
 int ServePseudoTerminal(const SimOptions& options, int signalFd, Capture& capture);
 // A FIFO at options.nodePath: one direction only, so queries go unanswered.
 int ServeFifo(const SimOptions& options, int signalFd, Capture& capture);
+// The printer side of a USB printer gadget (/dev/g_printerN): the host's usblp writes
+// reach it; replies go back through the same node. The host's closing is not seen here,
+// so a stop signal ends the run, after what had already arrived has been taken.
+int ServeGadgetPrinter(const SimOptions& options, int signalFd, Capture& capture);
+// A tty node in raw mode, such as a serial gadget's /dev/ttyGS0, with the line events
+// (DSR dropped by closing the node, XOFF / XON). Ends on a stop signal, as above.
+int ServeTtyNode(const SimOptions& options, int signalFd, Capture& capture);
 
 // Prints one line on standard output and flushes it.
 void PrintLine(const std::string& line);

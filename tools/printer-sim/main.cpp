@@ -55,6 +55,12 @@ int main(int argc, char** argv) {
       result = options->nodePath.empty() ? ServePseudoTerminal(*options, signalFd, capture)
                                          : ServeFifo(*options, signalFd, capture);
       break;
+    case SimMode::kGadget:
+      result = ServeGadgetPrinter(*options, signalFd, capture);
+      break;
+    case SimMode::kTty:
+      result = ServeTtyNode(*options, signalFd, capture);
+      break;
   }
   PrintLine(capture.Summary());
   close(signalFd);

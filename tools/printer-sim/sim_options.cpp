@@ -7,13 +7,29 @@ const char* const kSimUsage =
     "       qlx-printer-sim serial --out FILE [--version TEXT] [--fpga DIGIT] [misbehaviour]\n"
     "       qlx-printer-sim node --out FILE [--path FIFO] [--version TEXT] [--fpga DIGIT]"
     " [misbehaviour]\n"
-    "misbehaviour: --stop-after N  --close-after N  --silent  --slow BYTES_PER_S\n";
+    "       qlx-printer-sim gadget --path NODE --out FILE [--version TEXT] [--fpga DIGIT]"
+    " [misbehaviour]\n"
+    "       qlx-printer-sim tty --path NODE --out FILE [--version TEXT] [--fpga DIGIT]"
+    " [misbehaviour] [line events]\n"
+    "misbehaviour: --stop-after N  --close-after N  --silent  --slow BYTES_PER_S\n"
+    "line events (tty): --drop-dsr AFTER_BYTES,SECONDS  --xoff AFTER_BYTES,SECONDS\n";
 
 namespace {
 
 bool ParseNumber(const std::string& text, uint64_t& value) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+// "AFTER_BYTES,SECONDS"
+std::optional<SimOptions::LineEvent> ParseLineEvent(const std::string& text) {
+  const size_t comma = text.find(',');
+  SimOptions::LineEvent event;
+  if (comma == std::string::npos || !ParseNumber(text.substr(0, comma), event.afterBytes) ||
+      !ParseNumber(text.substr(comma + 1), event.seconds) || event.seconds > 3600) {
+    return std::nullopt;
+  }
+  return event;
 }
 
 }  // namespace
@@ -31,6 +47,10 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
     options.mode = SimMode::kSerial;
   } else if (args[0] == "node") {
     options.mode = SimMode::kNode;
+  } else if (args[0] == "gadget") {
+    options.mode = SimMode::kGadget;
+  } else if (args[0] == "tty") {
+    options.mode = SimMode::kTty;
   } else {
     error = "unknown mode: " + args[0];
     return std::nullopt;
@@ -50,7 +70,8 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
     const bool numeric = ParseNumber(value, number);
     if (flag == "--out") {
       options.outPath = value;
-    } else if (flag == "--path" && options.mode == SimMode::kNode) {
+    } else if (flag == "--path" && options.mode != SimMode::kTcp &&
+               options.mode != SimMode::kSerial) {
       options.nodePath = value;
     } else if (flag == "--version" && options.mode != SimMode::kTcp) {
       options.versionText = value;
@@ -68,6 +89,10 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
       options.closeAfter = number;
     } else if (flag == "--slow" && numeric && number > 0) {
       options.bytesPerSecond = number;
+    } else if (flag == "--drop-dsr" && options.mode == SimMode::kTty && ParseLineEvent(value)) {
+      options.dsrDrop = ParseLineEvent(value);
+    } else if (flag == "--xoff" && options.mode == SimMode::kTty && ParseLineEvent(value)) {
+      options.xoff = ParseLineEvent(value);
     } else {
       error = "bad option: " + flag + " " + value;
       return std::nullopt;
@@ -75,6 +100,11 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
   }
   if (options.outPath.empty()) {
     error = "--out FILE is required";
+    return std::nullopt;
+  }
+  if ((options.mode == SimMode::kGadget || options.mode == SimMode::kTty) &&
+      options.nodePath.empty()) {
+    error = "--path NODE is required";
     return std::nullopt;
   }
   return options;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-enum class SimMode { kTcp, kSerial, kNode };
+enum class SimMode { kTcp, kSerial, kNode, kGadget, kTty };
 
 struct SimOptions {
   SimMode mode = SimMode::kTcp;
@@ -13,11 +13,20 @@ struct SimOptions {
   uint16_t tcpPort = 9100;
   std::string versionText = "1.35";
   char fpgaDigit = '4';
-  std::string nodePath;  // node: a FIFO created here instead of a pseudo-terminal
+  // node: a FIFO created here instead of a pseudo-terminal; gadget, tty: the node opened
+  std::string nodePath;
   std::optional<uint64_t> stopAfter;
   std::optional<uint64_t> closeAfter;
   bool silent = false;
   uint64_t bytesPerSecond = 0;  // 0 = as fast as the peer sends
+  // tty: after `afterBytes` the printer closes its side (DSR falls) or sends XOFF, for
+  // `seconds`, then opens it again or sends XON.
+  struct LineEvent {
+    uint64_t afterBytes = 0;
+    uint64_t seconds = 0;
+  };
+  std::optional<LineEvent> dsrDrop;
+  std::optional<LineEvent> xoff;
 };
 
 // Parses the arguments after the program name; on error fills `error` and returns nullopt.
