@@ -3,6 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 WIN_BUILD  ?= build-win
+WIN32_BUILD ?= build-win32
 JOBS       ?= 2
 CMAKE_GEN  := -G Ninja
 ARGS       ?=
@@ -67,22 +68,35 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The Windows program, cross-built with MinGW-w64: build-win/vrtqlx.exe and its tests.
+# The Windows program, cross-built with MinGW-w64: build-win/vrtqlx.exe (64-bit) and
+# build-win32/vrtqlx.exe (32-bit), their tests, and the installer holding both,
+# build-win/vrtqlx-<version>-setup.exe.
 $(WIN_BUILD)/build.ninja:
 	cmake -S . -B $(WIN_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release
 
-windows: deps $(WIN_BUILD)/build.ninja
-	cmake --build $(WIN_BUILD) -j$(JOBS)
+$(WIN32_BUILD)/build.ninja:
+	cmake -S . -B $(WIN32_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DVRTQLX_BENCH=OFF
 
-# Its unit tests under wine64 in a throwaway prefix, then the program itself against the
-# Linux printer simulator, then the operator's windows under Wine on a virtual X server.
+windows: deps $(WIN_BUILD)/build.ninja $(WIN32_BUILD)/build.ninja
+	cmake --build $(WIN_BUILD) -j$(JOBS)
+	cmake --build $(WIN32_BUILD) -j$(JOBS)
+	@bash scripts/windows-installer.sh $(WIN_BUILD) $(WIN32_BUILD)
+
+# For each program its unit tests under Wine in a throwaway prefix (wine64; Wine's 32-bit
+# side for the 32-bit one), then the program itself against the Linux printer simulator;
+# the operator's windows under Wine on a virtual X server; the installer's round trip.
 test-windows: windows build
-	rm -rf $(WIN_BUILD)/wineprefix
+	rm -rf $(WIN_BUILD)/wineprefix $(WIN32_BUILD)/wineprefix
 	WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all \
 	  ctest --test-dir $(WIN_BUILD) --output-on-failure --timeout 300
+	WINEPREFIX=$(CURDIR)/$(WIN32_BUILD)/wineprefix WINEDEBUG=-all \
+	  ctest --test-dir $(WIN32_BUILD) --output-on-failure --timeout 300
 	bash scripts/windows-smoke.sh $(WIN_BUILD)/vrtqlx.exe $(BUILD)/qlx-printer-sim
+	WINE=/usr/lib/wine/wine bash scripts/windows-smoke.sh $(WIN32_BUILD)/vrtqlx.exe $(BUILD)/qlx-printer-sim
 	bash scripts/windows-gui-check.sh $(WIN_BUILD) $(BUILD)/qlx-printer-sim
+	bash scripts/windows-installer-check.sh $(WIN_BUILD)/vrtqlx-*-setup.exe $(BUILD)/qlx-printer-sim
 
 # The shared services stay free of any one system's headers.
 check-layout:
@@ -119,4 +133,4 @@ format:
 	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(WIN32_BUILD)

@@ -1,9 +1,10 @@
-# What the scripts that run the Windows program under wine64 share; sourced, not run.
+# What the scripts that run the Windows program under Wine share; sourced, not run. WINE
+# names the loader: wine64 by default, /usr/lib/wine/wine for the 32-bit program.
 # wine_scratch TAG makes a scratch directory with its own WINEPREFIX and sets the cleanup;
 # start_private_x gives it a virtual X server; start_sim runs the Linux printer simulator in
 # the current directory; check counts the outcome of one case.
 
-wine=${WINE64:-/usr/lib/wine/wine64}
+wine=${WINE:-/usr/lib/wine/wine64}
 passed=0
 failed=0
 sim_pid=

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/comm_timeouts.h"
 #include "platform/sys_result.h"
 
 namespace platform {
@@ -36,6 +37,10 @@ class DeviceFile {
   virtual ~DeviceFile() = default;
   virtual SysStatus Open(const std::string& path, DeviceSharing sharing) = 0;
   virtual bool IsOpen() const = 0;
+  // A parallel port on Windows takes the link's time-outs and is purged (pending transfers
+  // aborted, both queues cleared) once open; what the two calls answer does not matter.
+  // Other systems and devices have nothing to set.
+  virtual void ApplyPortSetup(const CommTimeouts& /*timeouts*/) {}
   // Writes all `length` bytes unless a limit runs out, a stop is requested or the device
   // fails; reports how many went out, and fails only when none did.
   virtual SysResult<size_t> Write(const uint8_t* data, size_t length, WriteLimits limits,

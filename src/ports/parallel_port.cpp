@@ -28,6 +28,7 @@ int CParallelPort::Open(int /*startReader*/) {
   if (backends.isWin9xPlatform && backends.isWin9xPlatform()) {
     timeouts[0] = timeouts[1] = timeouts[2] = kWin9xReadTimeoutMs;
   }
+  device->ApplyPortSetup({timeouts[0], timeouts[1], timeouts[2], timeouts[3], timeouts[4]});
   isOpen = 1;
   return 1;
 }

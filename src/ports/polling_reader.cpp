@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "platform/thread_priority.h"
+
 void PollingReader::Start(std::function<void()> cycle) {
   Stop();
   {
@@ -23,6 +25,7 @@ void PollingReader::Stop() {
 }
 
 void PollingReader::Loop(std::function<void()> cycle) {
+  platform::RaiseThreadPriority();
   for (;;) {
     cycle();
     std::unique_lock lock(stopLock);

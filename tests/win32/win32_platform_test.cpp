@@ -5,8 +5,10 @@
 
 #include "platform/file_system.h"
 #include "platform/profile_reader.h"
+#include "platform/run_directory.h"
 #include "platform/spooler_port_text.h"
 #include "platform/win32/device_registry.h"
+#include "platform/win32/owner_only_access.h"
 #include "platform/win32/serial_dcb.h"
 #include "ports/usb_product_match.h"
 #include "support/temp_dir.h"
@@ -30,6 +32,42 @@ TEST(Win32Profile, TheSystemsReaderAnswersAsTheProgramsOwnParser) {
     EXPECT_EQ(system.value().GetInt("QLX", key, 7), own.GetInt("QLX", key, 7)) << key;
   }
   EXPECT_FALSE(platform::ProfileReader::Load(dir.Join("absent.ini")));
+}
+
+TEST(Win32RunDirectory, OnTheSystemDriveAndOnlyItsUserMayOpenIt) {
+  platform::RunDirectory run;
+  auto path = run.Path();
+  ASSERT_TRUE(path) << path.Describe();
+  char system[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryA(system, sizeof system), 2u);
+  EXPECT_EQ(path.value().substr(0, 8), std::string(system, 2) + "\\Temp\\");
+
+  // The access list the directory is made with (Wine keeps a folder's list only as Unix
+  // modes, so the list is read off the attributes rather than the folder).
+  platform::OwnerOnlyAccess access;
+  ASSERT_NE(access.attributes(), nullptr);
+  PSECURITY_DESCRIPTOR descriptor = access.attributes()->lpSecurityDescriptor;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+  EXPECT_NE(control & SE_DACL_PROTECTED, 0);  // nothing handed down from C:\Temp
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL dacl = nullptr;
+  ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+  ASSERT_TRUE(present && dacl != nullptr);
+  ASSERT_EQ(dacl->AceCount, 1);
+  ACCESS_ALLOWED_ACE* ace = nullptr;
+  ASSERT_TRUE(GetAce(dacl, 0, reinterpret_cast<void**>(&ace)));
+  EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+  EXPECT_EQ(ace->Mask & FILE_ALL_ACCESS, static_cast<DWORD>(FILE_ALL_ACCESS));
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+  BYTE user[256];
+  DWORD size = sizeof user;
+  ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, size, &size));
+  CloseHandle(token);
+  EXPECT_TRUE(EqualSid(&ace->SidStart, reinterpret_cast<TOKEN_USER*>(user)->User.Sid));
 }
 
 TEST(Win32Paths, AbsoluteIsWhatWindowsCallsAbsoluteAndJoinsUseBackslashes) {
@@ -65,6 +103,15 @@ TEST(Win32SpoolerPorts, PrintersAreMatchedByTheirPortTexts) {
   EXPECT_TRUE(platform::PortTextIsUsb("LPT1:,USB002"));
   EXPECT_FALSE(platform::PortTextIsUsb("COM5:"));
   EXPECT_FALSE(platform::PortTextIsUsb("usb"));
+}
+
+TEST(Win32SerialLine, TheLinkTimeOutsAreAppliedAsCarried) {
+  const COMMTIMEOUTS applied = platform::CommTimeoutsFor({10, 10, 100, 5, 3000});
+  EXPECT_EQ(applied.ReadIntervalTimeout, 10u);
+  EXPECT_EQ(applied.ReadTotalTimeoutMultiplier, 10u);
+  EXPECT_EQ(applied.ReadTotalTimeoutConstant, 100u);
+  EXPECT_EQ(applied.WriteTotalTimeoutMultiplier, 5u);
+  EXPECT_EQ(applied.WriteTotalTimeoutConstant, 3000u);
 }
 
 TEST(Win32SerialLine, LineStateFollowsTheSettingsAndKeepsTheRest) {

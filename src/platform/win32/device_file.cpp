@@ -1,14 +1,16 @@
 // A device node on Windows (a parallel port, a USB printer's interface path), opened for
 // overlapped I/O so that every wait is bounded. A write completes once the device has taken
 // its bytes, so both kinds of completion are the same here.
+#include "platform/device_file.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/device_file.h"
-#include "platform/win32/overlapped_io.h"
 #include "platform/win32/errors.h"
+#include "platform/win32/overlapped_io.h"
+#include "platform/win32/serial_dcb.h"
 
 namespace platform {
 namespace {
@@ -29,6 +31,12 @@ class Win32DeviceFile final : public DeviceFile {
   }
 
   bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
+
+  void ApplyPortSetup(const CommTimeouts& timeouts) override {
+    COMMTIMEOUTS applied = CommTimeoutsFor(timeouts);
+    SetCommTimeouts(handle_, &applied);
+    PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  }
 
   SysResult<size_t> Write(const uint8_t* data, size_t length, WriteLimits limits,
                           WriteCompletion) override {

@@ -2,14 +2,26 @@
 // windows.h makes CreateFile a name of the system's call; here it is the run's own.
 #undef CreateFile
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/run_directory.h"
 #include "platform/win32/errors.h"
+#include "platform/win32/owner_only_access.h"
 
 namespace platform {
+
+namespace {
+
+// The drive the system lives on, read off the system directory ("C:\Windows\system32").
+std::string SystemDrive() {
+  char dir[MAX_PATH];
+  const UINT length = GetSystemDirectoryA(dir, sizeof dir);
+  if (length >= 2 && length < sizeof dir && dir[1] == ':') return std::string(dir, 2);
+  return "C:";
+}
+
+}  // namespace
 
 RunDirectory::~RunDirectory() {
   if (path_.empty()) return;
@@ -31,15 +43,16 @@ SysResult<std::string> RunDirectory::Path() {
   if (!path_.empty()) return SysResult<std::string>::Ok(path_);
   // The system drive's \Temp\, as the program has always used; a directory of this run's
   // own inside it, so that no other program's file is ever taken for ours.
-  const char* drive = std::getenv("SystemDrive");
-  const std::string temp = std::string(drive && *drive ? drive : "C:") + "\\Temp";
+  const std::string temp = SystemDrive() + "\\Temp";
+  OwnerOnlyAccess access;
+  if (!access.attributes()) return SysResult<std::string>::Fail("security descriptor", EACCES);
   if (!CreateDirectoryA(temp.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
     return SysResult<std::string>::Fail("CreateDirectoryA", LastErrno());
   }
   const std::string stem = temp + "\\vrtqlx-" + std::to_string(GetCurrentProcessId()) + "-";
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     const std::string candidate = stem + std::to_string(GetTickCount() + attempt);
-    if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+    if (CreateDirectoryA(candidate.c_str(), access.attributes())) {
       path_ = candidate;
       return SysResult<std::string>::Ok(path_);
     }

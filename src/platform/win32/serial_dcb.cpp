@@ -31,4 +31,9 @@ std::optional<DCB> LineStateFor(const DCB& found, const SerialLineSettings& sett
   return line;
 }
 
+COMMTIMEOUTS CommTimeoutsFor(const CommTimeouts& timeouts) {
+  return {timeouts.readInterval, timeouts.readTotalMultiplier, timeouts.readTotalConstant,
+          timeouts.writeTotalMultiplier, timeouts.writeTotalConstant};
+}
+
 }  // namespace platform

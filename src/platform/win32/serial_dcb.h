@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "platform/comm_timeouts.h"
 #include "platform/serial_line.h"
 
 namespace platform {
@@ -13,5 +14,8 @@ namespace platform {
 // every other field as it was. Nothing for settings no COM port can take.
 std::optional<DCB> LineStateFor(const DCB& found, const SerialLineSettings& settings,
                                 ModemLines modemLines);
+
+// The time-outs a COM or LPT port gets, in the order the settings carry them.
+COMMTIMEOUTS CommTimeoutsFor(const CommTimeouts& timeouts);
 
 }  // namespace platform

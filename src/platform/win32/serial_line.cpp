@@ -2,16 +2,17 @@
 // COMMTIMEOUTS set from the settings, modem status from GetCommModemStatus. The driver does
 // DTR/DSR and CTS output flow itself, and an overlapped write completes once its bytes are
 // on their way; the write then waits for the output queue to drain.
+#include "platform/serial_line.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
 
 #include "platform/clock.h"
+#include "platform/win32/errors.h"
 #include "platform/win32/overlapped_io.h"
 #include "platform/win32/serial_dcb.h"
-#include "platform/serial_line.h"
-#include "platform/win32/errors.h"
 
 namespace platform {
 namespace {
@@ -60,9 +61,9 @@ class Win32SerialLine final : public SerialLine {
   SysStatus SetTimeouts(const CommTimeouts& timeouts) override {
     if (handle_ == INVALID_HANDLE_VALUE) return SysStatus::Fail("timeouts", EBADF);
     timeouts_ = timeouts;
-    // Reads take what is there and return at once: the reader asks for what waits.
-    COMMTIMEOUTS applied{MAXDWORD, 0, 0, timeouts.writeTotalMultiplier,
-                         timeouts.writeTotalConstant};
+    // The reader only asks for bytes that are already waiting, so the read time-outs never
+    // hold it; the port reports the time-outs it was given.
+    COMMTIMEOUTS applied = CommTimeoutsFor(timeouts);
     if (!SetCommTimeouts(handle_, &applied)) return SysStatus::Fail("SetCommTimeouts", LastErrno());
     return OkStatus();
   }

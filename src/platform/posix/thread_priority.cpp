@@ -1,0 +1,7 @@
+#include "platform/thread_priority.h"
+
+namespace platform {
+
+void RaiseThreadPriority() {}
+
+}  // namespace platform
