@@ -1,23 +1,37 @@
 # Installation and the two Debian packages: `vrtqlx` (the program, the printer simulator
 # and the man page; no GUI library) and `vrtqlx-gui` (the window module, the desktop entry
-# and its icons). The program finds its window module in lib/vrtqlx beside its bin/.
+# and its icons). The program finds its window module in lib/<multiarch>/vrtqlx beside its
+# bin/. Each package carries its copyright file and changelog; lintian finds nothing to say.
 
-configure_file(${CMAKE_SOURCE_DIR}/packaging/vrtqlx.1 ${CMAKE_BINARY_DIR}/vrtqlx.1 @ONLY)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vrtqlx.1.gz
-  COMMAND gzip -9 -n -k -f vrtqlx.1
-  DEPENDS ${CMAKE_BINARY_DIR}/vrtqlx.1
-  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-  VERBATIM)
-add_custom_target(vrtqlx-man ALL DEPENDS ${CMAKE_BINARY_DIR}/vrtqlx.1.gz)
+# Man pages, the changelog: compressed as Debian wants them, without a time stamp.
+set(VRTQLX_GZIPPED)
+foreach(page vrtqlx.1 qlx-printer-sim.1 changelog)
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/${page} ${CMAKE_BINARY_DIR}/${page} @ONLY)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page}.gz
+    COMMAND gzip -9 -n -k -f ${page}
+    DEPENDS ${CMAKE_BINARY_DIR}/${page}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    VERBATIM)
+  list(APPEND VRTQLX_GZIPPED ${CMAKE_BINARY_DIR}/${page}.gz)
+endforeach()
+add_custom_target(vrtqlx-man ALL DEPENDS ${VRTQLX_GZIPPED})
 
 install(TARGETS vrtqlx RUNTIME DESTINATION bin COMPONENT vrtqlx)
 if(TARGET qlx-printer-sim)
   install(TARGETS qlx-printer-sim RUNTIME DESTINATION bin COMPONENT vrtqlx)
 endif()
-install(FILES ${CMAKE_BINARY_DIR}/vrtqlx.1.gz DESTINATION share/man/man1 COMPONENT vrtqlx)
+install(FILES ${CMAKE_BINARY_DIR}/vrtqlx.1.gz ${CMAKE_BINARY_DIR}/qlx-printer-sim.1.gz
+  DESTINATION share/man/man1 COMPONENT vrtqlx)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+  DESTINATION share/doc/vrtqlx COMPONENT vrtqlx)
 
 if(TARGET vrtqlx-qt)
-  install(TARGETS vrtqlx-qt LIBRARY DESTINATION lib/vrtqlx COMPONENT gui)
+  install(TARGETS vrtqlx-qt LIBRARY DESTINATION ${VRTQLX_MODULE_DIR} COMPONENT gui)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+    DESTINATION share/doc/vrtqlx-gui COMPONENT gui)
+  # The desktop entry starts vrtqlx, which this package depends on.
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides/vrtqlx-gui
+    DESTINATION share/lintian/overrides COMPONENT gui)
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/vrtqlx.desktop
     DESTINATION share/applications COMPONENT gui)
   file(GLOB VRTQLX_ICONS ${CMAKE_SOURCE_DIR}/packaging/icons/vrtqlx-*.png)
@@ -30,9 +44,8 @@ endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vrtqlx)
-set(CPACK_PACKAGE_VENDOR "vrtqlx developers")
-set(CPACK_PACKAGE_CONTACT "vrtqlx developers <vrtqlx@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "VORTANE QLX printer firmware downloader")
+set(CPACK_PACKAGE_VENDOR "VORTANE")
+set(CPACK_PACKAGE_CONTACT "VORTANE firmware tools <firmware-tools@vortane.com>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_STRIP_FILES ON)
@@ -48,16 +61,20 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_NAME vrtqlx)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_DEPENDS "libcups2")
+# The first line of each description is its package's synopsis.
 set(CPACK_COMPONENT_VRTQLX_DESCRIPTION
-  "Downloads a firmware image into a VORTANE QLX printer over a serial line, a parallel\n\
-port, a USB printer or TCP, unattended (-s or vrtqlx.ini) with an exit code. Comes with\n\
-the printer simulator qlx-printer-sim. The operator's window is in vrtqlx-gui.")
+  "VORTANE QLX printer firmware downloader\n\
+Downloads a firmware image into a VORTANE QLX printer over a serial line,\n\
+a parallel port, a USB printer or TCP, unattended (-s or vrtqlx.ini) with\n\
+an exit code. Comes with the printer simulator qlx-printer-sim. The\n\
+operator's window is in vrtqlx-gui.")
 set(CPACK_DEBIAN_GUI_PACKAGE_NAME vrtqlx-gui)
 set(CPACK_DEBIAN_GUI_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_GUI_PACKAGE_SHLIBDEPS ON)
 # The module binds to the program's own framework, so it needs exactly this version of it.
 set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "vrtqlx (= ${PROJECT_VERSION})")
 set(CPACK_COMPONENT_GUI_DESCRIPTION
-  "The operator's window of vrtqlx (model picker, settings, download with a progress\n\
-bar) on Qt 6 Widgets, with its desktop entry and icon.")
+  "operator's window of the VORTANE QLX firmware downloader\n\
+The operator's window of vrtqlx (model picker, settings, download with a\n\
+progress bar) on Qt 6 Widgets, with its desktop entry and icon.")
 include(CPack)

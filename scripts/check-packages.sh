@@ -30,13 +30,20 @@ grep -q 'libcups2' <<<"$depends" || fail "vrtqlx does not depend on libcups2: $d
 
 gui=$(ls "$build"/vrtqlx-gui_"${version}"_*.deb 2>/dev/null || true)
 if [ -n "$gui" ]; then
-  expect_files "$gui" usr/lib/vrtqlx/vrtqlx-qt.so usr/share/applications/vrtqlx.desktop \
+  expect_files "$gui" usr/lib/x86_64-linux-gnu/vrtqlx/vrtqlx-qt.so usr/share/applications/vrtqlx.desktop \
     usr/share/icons/hicolor/48x48/apps/vrtqlx.png
   depends=$(dpkg-deb -f "$gui" Depends)
   grep -q "vrtqlx (= $version)" <<<"$depends" || fail "vrtqlx-gui does not depend on vrtqlx: $depends"
   grep -q 'libqt6widgets6' <<<"$depends" || fail "vrtqlx-gui does not depend on Qt 6 Widgets: $depends"
 fi
 desktop-file-validate "$top/packaging/vrtqlx.desktop" || fail "the desktop entry is not valid"
+"$build/qlx-printer-sim" --help | grep -q '^usage: qlx-printer-sim' || fail "qlx-printer-sim --help"
+
+# Debian's own checks: no error and no warning on either package.
+if ! said=$(lintian --fail-on error,warning "$deb" ${gui:+"$gui"} 2>&1); then
+  fail "lintian finds errors or warnings"
+fi
+grep -v 'root privileges' <<<"$said" || true
 
 [ "$status" -eq 0 ] && echo "check-packages: $(basename "$deb") ${gui:+and $(basename "$gui") }look right"
 exit "$status"

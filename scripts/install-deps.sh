@@ -12,7 +12,7 @@ packages=(
   libcups2-dev cups-daemon cups-client
   qt6-base-dev libgl-dev fonts-liberation
   python3 python3-pil
-  srecord dpkg-dev file desktop-file-utils
+  srecord dpkg-dev file desktop-file-utils lintian
   g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
   # The 32-bit Windows program, its tests under Wine's 32-bit side, and the installer.
   g++-mingw-w64-i686-posix wine32:i386 nsis

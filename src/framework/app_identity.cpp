@@ -16,4 +16,8 @@ const std::string& ApplicationTitle() {
   return title;
 }
 
+int ApplicationIconId() {
+  return 128;
+}
+
 }  // namespace fw

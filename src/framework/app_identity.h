@@ -10,5 +10,8 @@ const std::string& ApplicationName();
 std::string ApplicationNameAndVersion();
 // The caption of the framework's own boxes (the application title).
 const std::string& ApplicationTitle();
+// The image resource of the application's icon: the icon of every window that names none
+// of its own (a desktop shows it in its task list and window switcher).
+int ApplicationIconId();
 
 }  // namespace fw

@@ -233,8 +233,18 @@ def icon():
 ICON_SIZES = [16, 32, 48, 64, 128, 256]
 
 
+def desktop_icon():
+    """The icon with rounded, transparent corners, as desktops show application icons."""
+    image = icon().convert("RGBA")
+    cut = [(0, 0), (1, 0), (2, 0), (0, 1), (0, 2), (1, 1)]
+    for x, y in cut:
+        for cx, cy in ((x, y), (31 - x, y), (x, 31 - y), (31 - x, 31 - y)):
+            image.putpixel((cx, cy), (0, 0, 0, 0))
+    return image
+
+
 def write_icons():
-    drawing = icon()
+    drawing = desktop_icon()
     out_dir = os.path.join(HERE, "..", "..", "packaging", "icons")
     os.makedirs(out_dir, exist_ok=True)
     for size in ICON_SIZES:

@@ -6,6 +6,7 @@ namespace res {
 constexpr int kAboutDialog = 100;
 constexpr int kAboutMenuString = 101;
 constexpr int kMainDialog = 102;
+// Also the framework's ApplicationIconId(): the icon of every window.
 constexpr int kAppIcon = 128;
 constexpr int kPortConfigDialog = 129;
 constexpr int kNoticeDialog = 151;

@@ -6,6 +6,7 @@
 #include "framework/message_box.h"
 #include "framework/qt/file_filter.h"
 #include "gui_fixture.h"
+#include "res/resources.h"
 #include "support/tick_dialog.h"
 
 namespace {
@@ -15,12 +16,15 @@ using TimerDialog = testsupport::TickDialog;
 using QtBackendGui = GuiTest;
 
 TEST_F(QtBackendGui, TemplateFontGivesTheBaseUnitsOfTheOriginal) {
+  res::EnsureResources();
   EXPECT_EQ(backend.DialogBaseUnits("Arial", 8), (fw::Size{6, 13}));
   TimerDialog dlg;
   backend.WhenOpened(500, [&](fw::Dialog& d) {
     EXPECT_EQ(backend.WindowOf(d)->size(), QSize(150, 81));
     // 5, 5, 40, 14 dialog units, each rounded: 7.5 -> 8, 8.125 -> 8, 60, 22.75 -> 23.
     EXPECT_EQ(ControlWidget(d, 1)->geometry(), QRect(8, 8, 60, 23));
+    // A window that names no icon of its own shows the application's.
+    EXPECT_FALSE(backend.WindowOf(d)->windowIcon().isNull());
     d.EndDialog(fw::IDOK);
   });
   EXPECT_EQ(dlg.DoModal(), fw::IDOK);

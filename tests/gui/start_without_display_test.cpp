@@ -50,7 +50,7 @@ TEST(StartWithoutDisplay, MissingWindowModuleIsNamedAndEndsWithThree) {
   const std::string firstLine = result.err.substr(0, result.err.find('\n'));
   EXPECT_NE(firstLine.find("vrtqlx-qt.so of the package vrtqlx-gui"), std::string::npos)
       << result.err;
-  EXPECT_NE(firstLine.find("/lib/vrtqlx/vrtqlx-qt.so: cannot open shared object file"),
+  EXPECT_NE(firstLine.find("/vrtqlx/vrtqlx-qt.so: cannot open shared object file"),
             std::string::npos)
       << result.err;
   EXPECT_NE(result.err.find("no operator window"), std::string::npos) << result.err;
@@ -61,21 +61,21 @@ bool MapsBoth(pid_t pid, const std::string& first, const std::string& second) {
   return maps.find(first) != std::string::npos && maps.find(second) != std::string::npos;
 }
 
-// Installed as bin/vrtqlx with lib/vrtqlx/vrtqlx-qt.so, the program finds its window module,
-// loads Qt only through it, and keeps the operator's window open.
+// Installed as bin/vrtqlx with lib/<multiarch>/vrtqlx/vrtqlx-qt.so, the program finds its
+// window module, loads Qt only through it, and keeps the operator's window open.
 TEST(StartWithoutDisplay, InstalledProgramOpensItsWindowThroughTheModule) {
   testsupport::TempDir prefix;
   std::filesystem::create_directories(prefix.Join("bin"));
-  std::filesystem::create_directories(prefix.Join("lib/vrtqlx"));
+  std::filesystem::create_directories(prefix.Join(VRTQLX_MODULE_DIR));
   testsupport::PlaceFile(VRTQLX_BINARY, prefix.Join("bin/vrtqlx"));
-  testsupport::PlaceFile(VRTQLX_QT_MODULE, prefix.Join("lib/vrtqlx/vrtqlx-qt.so"));
+  testsupport::PlaceFile(VRTQLX_QT_MODULE, prefix.Join(VRTQLX_MODULE_DIR "/vrtqlx-qt.so"));
   testsupport::ChildProcess program({prefix.Join("bin/vrtqlx")});
   ASSERT_TRUE(program.started());
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   bool loaded = false;
   while (!loaded && std::chrono::steady_clock::now() < deadline && !program.Wait(0)) {
-    loaded = MapsBoth(program.pid(), "lib/vrtqlx/vrtqlx-qt.so", "libQt6Widgets");
+    loaded = MapsBoth(program.pid(), VRTQLX_MODULE_DIR "/vrtqlx-qt.so", "libQt6Widgets");
     if (!loaded) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   EXPECT_TRUE(loaded);

@@ -19,6 +19,14 @@ void PrintLine(const std::string& line) {
 }
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::fputs(
+        "qlx-printer-sim: behaves like a VORTANE QLX printer on one link, stores what it\n"
+        "receives in --out FILE and prints a summary line when the transfer ends.\n",
+        stdout);
+    std::fputs(kSimUsage, stdout);
+    return 0;
+  }
   std::string error;
   auto options = ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {

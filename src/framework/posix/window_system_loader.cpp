@@ -23,13 +23,14 @@ bool DisplayNamed() {
 }
 
 // Beside the program (a build tree), then in the private library directory of an
-// installation (bin/../lib/vrtqlx). The first that exists is the one loaded.
+// installation (bin/../lib/<multiarch>/vrtqlx). The first that exists is the one loaded.
 std::vector<std::string> ModuleCandidates() {
   auto programDir = platform::ProgramDirectory();
   const std::string dir = programDir ? programDir.value() : std::string(".");
   const std::string base = dir == "/" ? std::string() : dir;
   const std::filesystem::path installed =
-      std::filesystem::path(base + "/../lib/vrtqlx/" + kWindowSystemModuleFile).lexically_normal();
+      std::filesystem::path(base + "/../" VRTQLX_MODULE_DIR "/" + kWindowSystemModuleFile)
+          .lexically_normal();
   return {base + "/" + kWindowSystemModuleFile, installed.string()};
 }
 

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "framework/app_identity.h"
 #include "framework/dialog_colors.h"
 #include "framework/qt/control_view.h"
 #include "framework/qt/qt_backend.h"
@@ -109,8 +110,9 @@ void DialogWindow::SyncControl(int id) {
 
 void DialogWindow::SyncWindow() {
   setWindowTitle(QString::fromLocal8Bit(dialog_.WindowText().c_str()));
-  if (dialog_.Icon() != shownIcon_) {
-    shownIcon_ = dialog_.Icon();
+  const int iconId = dialog_.Icon() != 0 ? dialog_.Icon() : ApplicationIconId();
+  if (iconId != shownIcon_) {
+    shownIcon_ = iconId;
     const QImage* icon = backend_.Images().Find(shownIcon_);
     setWindowIcon(icon ? QIcon(QPixmap::fromImage(*icon)) : QIcon());
   }
