@@ -8,13 +8,21 @@ JOBS       ?= 2
 CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
-.PHONY: all deps build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
+.PHONY: all deps deps-test deps-windows uninstall build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
   screenshots-windows format clean windows test-windows bench-windows check-layout check-drivers
 
 all: build
 
+# What each kind of work needs, and only that: building (and installing, packaging, running)
+# never brings Wine, MinGW, clang or a CUPS scheduler.
 deps:
-	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh build
+
+deps-test:
+	@bash scripts/install-deps.sh test
+
+deps-windows:
+	@bash scripts/install-deps.sh windows
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -22,13 +30,13 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j$(JOBS)
 
-test: build
+test: deps-test build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) --timeout 300
 
 $(ASAN_BUILD)/build.ninja:
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVRTQLX_SANITIZE=ON -DVRTQLX_BENCH=OFF
 
-test-asan: deps $(ASAN_BUILD)/build.ninja
+test-asan: deps-test $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS) --timeout 300
@@ -37,7 +45,7 @@ $(TSAN_BUILD)/build.ninja:
 	cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVRTQLX_TSAN=ON -DVRTQLX_BENCH=OFF -DVRTQLX_GUI=OFF
 
 # The port layer runs threads of its own; its tests also run under ThreadSanitizer.
-test-tsan: deps $(TSAN_BUILD)/build.ninja
+test-tsan: deps-test $(TSAN_BUILD)/build.ninja
 	cmake --build $(TSAN_BUILD) -j$(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -L ports -j$(JOBS) --timeout 300
 
@@ -46,7 +54,7 @@ FUZZ_SECONDS ?= 20
 
 # The HEX conversion reads text from anywhere; a coverage-guided fuzzer hammers it for a
 # bounded time on every check.
-fuzz: deps
+fuzz: deps-test
 	mkdir -p $(FUZZ_BUILD)/hex_corpus
 	clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -Isrc \
 	  fuzz/hex_image_fuzz.cpp src/download/hex_image.cpp -o $(FUZZ_BUILD)/hex_image_fuzz
@@ -60,13 +68,17 @@ package: build
 	cmake --build $(BUILD) --target package
 
 # The program's package holds the program and its man page and needs no GUI library.
-check-package: package
+check-package: deps-test package
 	@bash scripts/check-packages.sh $(BUILD)
 
 PREFIX ?= /usr/local
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Takes away what the last `make install` from this build tree put in place.
+uninstall:
+	@bash scripts/uninstall.sh $(BUILD)/install_manifest.txt
 
 # The Windows program, cross-built with MinGW-w64: build-win/vrtqlx.exe (64-bit) and
 # build-win32/vrtqlx.exe (32-bit), their tests, and the installer holding both,
@@ -79,7 +91,7 @@ $(WIN32_BUILD)/build.ninja:
 	cmake -S . -B $(WIN32_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DVRTQLX_BENCH=OFF
 
-windows: deps $(WIN_BUILD)/build.ninja $(WIN32_BUILD)/build.ninja
+windows: deps-windows $(WIN_BUILD)/build.ninja $(WIN32_BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 	cmake --build $(WIN32_BUILD) -j$(JOBS)
 	@bash scripts/windows-installer.sh $(WIN_BUILD) $(WIN32_BUILD)
@@ -105,7 +117,7 @@ check-layout:
 # The program against the real Linux drivers (usblp, cdc_acm, lp, the 8250 UART) in a QEMU
 # guest on Debian's kernel, printers played by USB gadgets; DRIVERS_BENCH=1 measures the
 # download speed there instead of running the cases.
-check-drivers: deps $(BUILD)/build.ninja
+check-drivers: deps-test $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j$(JOBS) --target vrtqlx qlx-printer-sim qlx-port-write
 	@bash scripts/drivers-guest/run.sh $(BUILD) $(if $(DRIVERS_BENCH),--bench)
 
