@@ -7,7 +7,9 @@ const char* const kSimUsage =
     "       qlx-printer-sim serial --out FILE [--version TEXT] [--fpga DIGIT] [misbehaviour]\n"
     "       qlx-printer-sim node --out FILE [--path FIFO] [--version TEXT] [--fpga DIGIT]"
     " [misbehaviour]\n"
-    "misbehaviour: --stop-after N  --close-after N  --silent  --slow BYTES_PER_S\n";
+    "misbehaviour: --stop-after N  --close-after N  --silent  --slow BYTES_PER_S"
+    " (or --rate)\n"
+    "tcp only: --reset-after N  --send BYTES (sent back as the peer connects)\n";
 
 namespace {
 
@@ -66,7 +68,11 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
       options.stopAfter = number;
     } else if (flag == "--close-after" && numeric) {
       options.closeAfter = number;
-    } else if (flag == "--slow" && numeric && number > 0) {
+    } else if (flag == "--reset-after" && options.mode == SimMode::kTcp && numeric) {
+      options.resetAfter = number;
+    } else if (flag == "--send" && options.mode == SimMode::kTcp && numeric) {
+      options.sendBytes = number;
+    } else if ((flag == "--slow" || flag == "--rate") && numeric && number > 0) {
       options.bytesPerSecond = number;
     } else {
       error = "bad option: " + flag + " " + value;

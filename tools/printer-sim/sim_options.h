@@ -16,6 +16,8 @@ struct SimOptions {
   std::string nodePath;  // node: a FIFO created here instead of a pseudo-terminal
   std::optional<uint64_t> stopAfter;
   std::optional<uint64_t> closeAfter;
+  std::optional<uint64_t> resetAfter;  // tcp: ends the connection with a reset
+  uint64_t sendBytes = 0;              // tcp: bytes sent back to the peer as it connects
   bool silent = false;
   uint64_t bytesPerSecond = 0;  // 0 = as fast as the peer sends
 };

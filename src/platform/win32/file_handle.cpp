@@ -1,9 +1,10 @@
+#include "platform/file_handle.h"
+
 #include <windows.h>
 
 #include <cerrno>
 #include <utility>
 
-#include "platform/file_handle.h"
 #include "platform/win32/errors.h"
 
 namespace platform {
@@ -76,6 +77,18 @@ SysStatus File::WriteAll(std::string_view data) {
     if (put == 0) return SysStatus::Fail("WriteFile", EIO);
     data.remove_prefix(put);
   }
+  return OkStatus();
+}
+
+SysStatus File::AppendWhole(std::string_view entry) {
+  // One WriteFile of the whole entry: the system writes nothing when the disk cannot take
+  // all of it.
+  DWORD put = 0;
+  const DWORD ask = static_cast<DWORD>(std::min<size_t>(entry.size(), 1u << 30));
+  if (ask != entry.size()) return SysStatus::Fail("WriteFile", EFBIG);
+  if (!WriteFile(AsHandle(fd_), entry.data(), ask, &put, nullptr))
+    return SysStatus::Fail("WriteFile", LastErrno());
+  if (put != ask) return SysStatus::Fail("WriteFile", ENOSPC);
   return OkStatus();
 }
 

@@ -12,6 +12,10 @@
 namespace platform {
 
 RunDirectory::~RunDirectory() {
+  Remove();
+}
+
+void RunDirectory::Remove() {
   if (path_.empty()) return;
   WIN32_FIND_DATAA found{};
   HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
@@ -25,6 +29,7 @@ RunDirectory::~RunDirectory() {
     for (const auto& name : names) DeleteFileA((path_ + "\\" + name).c_str());
   }
   RemoveDirectoryA(path_.c_str());
+  path_.clear();
 }
 
 SysResult<std::string> RunDirectory::Path() {
