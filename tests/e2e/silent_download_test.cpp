@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <future>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,18 @@ TEST_F(SilentRun, ProgressLineOnATerminal) {
   // Redrawn in place at a bounded pace: a few lines a second, never one per block.
   EXPECT_LT(std::count(run.err.begin(), run.err.end(), '\r'), 200);
   EXPECT_FALSE(testsupport::FileExistsAt(programDir.Join("_VRT_QLX.txt")));
+  Received();
+
+  // Over TCP the line moves as the pieces go out, with rate and time left.
+  Image(3'000'000);
+  const std::string port = PortOf(StartPrinter("tcp", {"--port", "0", "--rate", "3000000"}));
+  auto tcp = Run({"-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23", "-f",
+                  "TQR-23_V1.00_120826.fls"},
+                 {}, Stderr::kTerminal);
+  EXPECT_EQ(tcp.exitCode, 0) << tcp.err;
+  const std::regex midway(
+      R"(\rsending  \d+ / 3000000 bytes  ([1-9]|[1-9]\d)%  [\d.]+ [KM]?i?B/s  \d+:\d\d left)");
+  EXPECT_TRUE(std::regex_search(tcp.err, midway)) << tcp.err;
 }
 
 // The image TQR-03 gets from HEX text: the header, then an area of 0xFF with `bytes`.

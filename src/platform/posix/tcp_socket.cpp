@@ -14,9 +14,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <memory>
 
-#include "platform/bounded_call.h"
+#include "platform/host_lookup.h"
 #include "platform/stop_request.h"
 
 namespace platform {
@@ -28,8 +27,12 @@ using SteadyClock = std::chrono::steady_clock;
 // The longest a wait sleeps before it looks at a stop request again; a stop signal
 // usually interrupts it sooner.
 constexpr int kStopCheckMs = 100;
-// The acknowledgement wait looks often at first, so a fast printer is not kept waiting.
+// Acknowledgements raise no event: the wait looks this often, so a fast printer is not
+// kept waiting (an ioctl every few milliseconds costs next to nothing).
 constexpr int kFirstAckCheckMs = 1;
+constexpr int kLongestAckCheckMs = 5;
+// The system doubles it for its own bookkeeping.
+constexpr int kSendBufferBytes = 256 * 1024;
 
 int MsSince(SteadyClock::time_point start) {
   return static_cast<int>(
@@ -50,34 +53,24 @@ int PendingSocketError(int fd) {
   return error;
 }
 
-// A name is looked up on a thread of its own: the system's lookup can neither be bounded
-// nor interrupted, and a name server that never answers must not hold the run.
+bool SystemLookUp(const std::string& host, uint32_t& address) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
+  address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+  freeaddrinfo(found);
+  return true;
+}
+
 SysResult<in_addr> Resolve(const std::string& host, int timeoutMs) {
   in_addr address{};
   if (inet_pton(AF_INET, host.c_str(), &address) == 1) return SysResult<in_addr>::Ok(address);
-  if (host.empty()) return SysResult<in_addr>::Fail("getaddrinfo", EHOSTUNREACH);
-  struct Lookup {
-    std::string host;
-    bool found = false;
-    in_addr address{};
-  };
-  auto lookup = std::make_shared<Lookup>();
-  lookup->host = host;
-  const int waited = CallWithin(
-      [lookup] {
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        if (getaddrinfo(lookup->host.c_str(), nullptr, &hints, &found) != 0 || !found) return;
-        lookup->address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-        lookup->found = true;
-        freeaddrinfo(found);
-      },
-      timeoutMs);
-  if (waited != 0) return SysResult<in_addr>::Fail("getaddrinfo", waited);
-  if (!lookup->found) return SysResult<in_addr>::Fail("getaddrinfo", EHOSTUNREACH);
-  return SysResult<in_addr>::Ok(lookup->address);
+  auto found = LookUpHostWithin(host, timeoutMs, SystemLookUp);
+  if (!found) return SysResult<in_addr>::Fail(found.call(), found.error());
+  address.s_addr = found.value();
+  return SysResult<in_addr>::Ok(address);
 }
 
 }  // namespace
@@ -126,6 +119,10 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   }
   int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  // A bounded send buffer keeps the bytes counted as sent close to those the printer has
+  // taken, so progress is honest and the last acknowledgement is not far behind.
+  int buffer = kSendBufferBytes;
+  setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
   return OkStatus();
 }
 
@@ -198,7 +195,7 @@ SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
     // input to drain.
     if (!WaitSlice(fd, inputEnded_ ? 0 : POLLIN, std::min(left, sleepMs)))
       return SysStatus::Fail("send", EINTR);
-    sleepMs = std::min(sleepMs * 2, kStopCheckMs);
+    sleepMs = std::min(sleepMs * 2, kLongestAckCheckMs);
   }
 }
 

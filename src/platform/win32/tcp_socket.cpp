@@ -11,9 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <memory>
 
-#include "platform/bounded_call.h"
+#include "platform/host_lookup.h"
 #include "platform/stop_request.h"
 #include "platform/win32/errors.h"
 
@@ -55,40 +54,32 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr int kStopCheckMs = 100;
 // The acknowledgement wait looks often at first, so a fast printer is not kept waiting.
 constexpr int kFirstAckCheckMs = 1;
+constexpr int kLongestAckCheckMs = 5;
+constexpr int kSendBufferBytes = 256 * 1024;
 
 int MsSince(SteadyClock::time_point start) {
   return static_cast<int>(
       std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count());
 }
 
-// A name is looked up on a thread of its own: the system's lookup can neither be bounded
-// nor interrupted.
+bool SystemLookUp(const std::string& host, uint32_t& address) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
+  address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+  freeaddrinfo(found);
+  return true;
+}
+
 SysResult<in_addr> Resolve(const std::string& host, int timeoutMs) {
   in_addr address{};
   if (inet_pton(AF_INET, host.c_str(), &address) == 1) return SysResult<in_addr>::Ok(address);
-  if (host.empty()) return SysResult<in_addr>::Fail("getaddrinfo", EHOSTUNREACH);
-  struct Lookup {
-    std::string host;
-    bool found = false;
-    in_addr address{};
-  };
-  auto lookup = std::make_shared<Lookup>();
-  lookup->host = host;
-  const int waited = CallWithin(
-      [lookup] {
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        if (getaddrinfo(lookup->host.c_str(), nullptr, &hints, &found) != 0 || !found) return;
-        lookup->address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-        lookup->found = true;
-        freeaddrinfo(found);
-      },
-      timeoutMs);
-  if (waited != 0) return SysResult<in_addr>::Fail("getaddrinfo", waited);
-  if (!lookup->found) return SysResult<in_addr>::Fail("getaddrinfo", EHOSTUNREACH);
-  return SysResult<in_addr>::Ok(lookup->address);
+  auto found = LookUpHostWithin(host, timeoutMs, SystemLookUp);
+  if (!found) return SysResult<in_addr>::Fail(found.call(), found.error());
+  address.s_addr = found.value();
+  return SysResult<in_addr>::Ok(address);
 }
 
 // Waits at most `ms` (one slice) until the socket can be written (when `writable`), has
@@ -178,6 +169,11 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   BOOL one = TRUE;
   setsockopt(AsSocket(fd_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one),
              sizeof one);
+  // A bounded send buffer keeps the bytes counted as sent close to those the printer has
+  // taken, so progress is honest.
+  int buffer = kSendBufferBytes;
+  setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer),
+             sizeof buffer);
   return OkStatus();
 }
 
@@ -256,7 +252,7 @@ SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
     if (left <= 0) return SysStatus::Fail("send", ETIMEDOUT);
     WaitSlice(AsSocket(fd_), false, !inputEnded_, std::min(left, sleepMs));
     if (StopRequested()) return SysStatus::Fail("send", EINTR);
-    sleepMs = std::min(sleepMs * 2, kStopCheckMs);
+    sleepMs = std::min(sleepMs * 2, kLongestAckCheckMs);
   }
 }
 
