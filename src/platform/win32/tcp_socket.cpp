@@ -2,11 +2,10 @@
 #ifndef NTDDI_VERSION
 #define NTDDI_VERSION 0x0A000003
 #endif
-#include "platform/tcp_socket.h"
-
-#include <mstcpip.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// Needs the two above first.
+#include <mstcpip.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +13,7 @@
 
 #include "platform/host_lookup.h"
 #include "platform/stop_request.h"
+#include "platform/tcp_socket.h"
 #include "platform/win32/errors.h"
 
 namespace platform {
