@@ -161,8 +161,6 @@ TEST_F(EngineTest, RefusedConnectionIsReportedWithAddressAndPort) {
 class PrinterConnection : public ::testing::Test {
  protected:
   static constexpr int kStallMs = 300;
-  ~PrinterConnection() override { platform::SetPendingStopSignalForTest(0); }
-
   // Sends `image` and waits for its acknowledgement; the first failure, or success.
   platform::SysStatus Deliver(const LoopbackPrinter& peer, const std::string& image) {
     if (auto made = tcp.Create(); !made) return made;
@@ -185,9 +183,12 @@ class PrinterConnection : public ::testing::Test {
       platform::SetPendingStopSignalForTest(SIGTERM);
     });
   }
-  void TearDown() override {
+  // Waits for the stop request made by StopAfter and withdraws it.
+  void WithdrawStop() {
     if (stopper.joinable()) stopper.join();
+    platform::SetPendingStopSignalForTest(0);
   }
+  void TearDown() override { WithdrawStop(); }
 
   platform::TcpSocket tcp;
   std::thread stopper;
@@ -237,8 +238,7 @@ TEST_F(PrinterConnection, EveryWaitEndsOnAStopRequest) {
     // The acknowledgement wait gives up as well.
     EXPECT_EQ(tcp.WaitDelivered(30000).error(), EINTR);
     EXPECT_LT(SteadyClock::now() - begin, 1s);
-    TearDown();
-    platform::SetPendingStopSignalForTest(0);
+    WithdrawStop();
     tcp.Close();
   }
   {
@@ -258,8 +258,7 @@ TEST_F(PrinterConnection, EveryWaitEndsOnAStopRequest) {
     const auto begin = SteadyClock::now();
     EXPECT_EQ(tcp.Connect("127.0.0.1", ntohs(addr.sin_port), 20000).error(), EINTR);
     EXPECT_LT(SteadyClock::now() - begin, 1s);
-    TearDown();
-    platform::SetPendingStopSignalForTest(0);
+    WithdrawStop();
     close(first);
     close(listener);
   }
@@ -272,8 +271,7 @@ TEST_F(PrinterConnection, EveryWaitEndsOnAStopRequest) {
   begin = SteadyClock::now();
   EXPECT_EQ(platform::CallWithin(hang, 20000), EINTR);
   EXPECT_LT(SteadyClock::now() - begin, 1s);
-  TearDown();
-  platform::SetPendingStopSignalForTest(0);
+  WithdrawStop();
   EXPECT_EQ(platform::CallWithin([] {}, 1000), 0);
 }
 
