@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "framework/message_box.h"
+#include "platform/file_bytes.h"
 #include "platform/file_handle.h"
 #include "platform/file_system.h"
 #include "platform/local_time.h"
@@ -14,6 +15,31 @@ namespace {
 constexpr const char* kLogFileName = "_VRT_QLX.txt";
 constexpr const char* kBanner = "VORTANE QLX\r\n\r\n";
 constexpr const char* kCaption = "VRT_QLX";
+
+// Names inside a message (files, addresses, printers) come from outside: a line break or
+// another control character in one is shown escaped, so one report stays one line.
+std::string EscapeControls(const std::string& text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      shown += c;
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0xF];
+    }
+  }
+  return shown;
+}
 
 }  // namespace
 
@@ -47,12 +73,14 @@ void CEventLog::Report(int silent, int notice, const std::string& text, const st
     return;
   }
   if (notice == kNotice) return;
-  const std::string line = platform::FormatLogStamp(platform::CurrentTime()) + "  " + text;
+  const std::string line =
+      platform::FormatLogStamp(platform::CurrentTime()) + "  " + EscapeControls(text);
   buffer += line + "\r\n";
   if (echoFd >= 0) {
     // A caller at a terminal sees the line at once; the log file gets it at exit.
     if (beforeEcho) beforeEcho();
-    const std::string echoed = line + (reason.empty() ? "" : " (" + reason + ")") + "\n";
+    const std::string echoed =
+        line + (reason.empty() ? "" : " (" + EscapeControls(reason) + ")") + "\n";
     platform::WriteText(echoFd, echoed);
   }
 }
@@ -71,18 +99,22 @@ void CEventLog::Flush() {
 bool CEventLog::AppendTo(const std::string& dir) const {
   if (dir.empty()) return false;
   const std::string path = platform::JoinPath(dir, kLogFileName);
+  bool created = false;
   auto file = platform::File::OpenForAppend(path);
-  if (!file) {
+  if (!file && file.error() == ENOENT) {
     file = platform::File::CreateForAppend(path, 0644);
-    if (file) {
-      file.value().WriteAll(kBanner);
-    } else if (file.error() == EEXIST) {
-      // Another run created it between the two opens; its banner is already there.
-      file = platform::File::OpenForAppend(path);
-    }
+    created = file.ok();
+    // Another run may have created it between the two opens; its banner is already there.
+    if (!file && file.error() == EEXIST) file = platform::File::OpenForAppend(path);
   }
   if (!file) return false;
-  // Write errors past this point are not reported: the log has no one to tell.
-  file.value().WriteAll(buffer + "\r\n");
-  return true;
+  // A FIFO, device or directory in the log's place would swallow the lines or hold the run.
+  auto kind = file.value().Kind();
+  if (!kind || kind.value() != platform::FileKind::kRegular) return false;
+  // The run's lines go down in one piece or not at all, so a full disk leaves no half line
+  // for the next run's lines to join.
+  const std::string entry = (created ? std::string(kBanner) : std::string()) + buffer + "\r\n";
+  if (file.value().AppendWhole(entry)) return true;
+  if (created) platform::RemoveFile(path);
+  return false;
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <limits>
 
 #include "app/event_log.h"
@@ -12,6 +13,8 @@
 namespace {
 // The header every TQB-18 image starts with.
 constexpr uint8_t kImageHeader[6] = {0x08, 0x23, 0x6D, 0x74, 0x6D, 0x73};
+// Bytes handed to the connection per tick of a TCP send.
+constexpr uint32_t kTcpPieceBytes = 64 * 1024;
 }  // namespace
 
 void CDownloadDlg::StartDownload() {
@@ -51,6 +54,9 @@ void CDownloadDlg::StartDownload() {
   if (useSocket) {
     if (!socket.Connect(port.portName, port.baudRate)) {
       socket.Detach();
+      // A connect given up for a stop request ends the run as an interrupted download.
+      if (const int signal = platform::PendingStopSignal(); signal != 0)
+        return InterruptDownload(signal);
       return FailStart("Socket Connect Error! ip=" + port.portName +
                        ", tcpport=" + std::to_string(port.baudRate));
     }
@@ -144,6 +150,9 @@ void CDownloadDlg::ReleaseDownload() {
 void CDownloadDlg::InterruptDownload(int signal) {
   for (int id = kTimerPortSend; id <= kTimerEnd; ++id) KillTimer(id);
   ReleaseDownload();
+  // The process ends by the signal below: nothing of the run may stay in the temporary
+  // directory.
+  tempDir.Remove();
   if (silent) Report("Download interrupted");
   CEventLog::GetInstance()->Flush();
   platform::EndByStopSignal(signal);
@@ -184,16 +193,35 @@ void CDownloadDlg::OnTimer(int id) {
       }
       break;
     }
-    case kTimerTcpSend:
-      if (socket.Send(imageBuffer.data(), imageLength) < 0) {
+    case kTimerTcpSend: {
+      // One piece per tick, so the bar moves and a stop is seen between pieces; the bar
+      // fills towards the model's mark for a finished TCP send.
+      const uint32_t piece = std::min(imageLength - bytesSent, kTcpPieceBytes);
+      if (piece > 0 && socket.Send(imageBuffer.data() + bytesSent, piece) != piece) {
         SetTimer(kTimerWriteFailed, 10);
-      } else {
-        progress = ProgressAfterTcpSend(modelCode);
-        MoveBar();
-        if (observer) observer->OnSending(imageLength, imageLength);
-        SetTimer(kTimerSettle, 10);
+        break;
       }
+      bytesSent += piece;
+      if (bytesSent < imageLength) {
+        progress =
+            static_cast<int>(uint64_t{bytesSent} *
+                             static_cast<unsigned>(ProgressAfterTcpSend(modelCode)) / imageLength);
+        MoveBar();
+        if (observer) observer->OnSending(bytesSent, imageLength);
+        SetTimer(kTimerTcpSend, 0);
+        break;
+      }
+      // Done only once the printer took every byte, not when they sit in a local buffer.
+      if (!socket.WaitDelivered()) {
+        SetTimer(kTimerWriteFailed, 10);
+        break;
+      }
+      progress = ProgressAfterTcpSend(modelCode);
+      MoveBar();
+      if (observer) observer->OnSending(imageLength, imageLength);
+      SetTimer(kTimerSettle, 10);
       break;
+    }
     case kTimerWriteFailed:
       SetTimer(kTimerEnd, 10);
       downloadFailed = 1;

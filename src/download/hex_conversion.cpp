@@ -31,8 +31,16 @@ int CDownloadDlg::ConvertHexToFls(const std::string& path) {
 }
 
 void CDownloadDlg::DownloadHexFile() {
+  // The conversion already counts as part of the download: a stop signal during it is
+  // recorded, and the private directory goes before the process ends.
+  stopGuard = std::make_unique<platform::StopGuard>();
   const std::string operatorFile = firmwarePath;
-  if (!ConvertHexToFls(firmwarePath)) {
+  const int converted = ConvertHexToFls(firmwarePath);
+  if (const int signal = platform::PendingStopSignal(); signal != 0) {
+    firmwarePath = operatorFile;
+    return InterruptDownload(signal);
+  }
+  if (!converted) {
     firmwarePath = operatorFile;
     // A silent run ends here with its failure, as a refused start does.
     return FailStart("Failed File Loading!!");

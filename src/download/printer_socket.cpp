@@ -14,6 +14,10 @@ int64_t CPrinterSocket::Send(const uint8_t* data, uint64_t length) {
   return sent ? static_cast<int64_t>(sent.value()) : -1;
 }
 
+int CPrinterSocket::WaitDelivered() {
+  return socket_.WaitDelivered(kSendStallTimeoutMs) ? 1 : 0;
+}
+
 void CPrinterSocket::Close() {
   socket_.Close();
 }

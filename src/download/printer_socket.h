@@ -6,16 +6,20 @@
 #include "platform/tcp_socket.h"
 
 // The TCP connection to a printer. Results follow the socket class it stands in for:
-// Create and Connect answer 1 or 0, Send the byte count or -1.
+// Create, Connect and WaitDelivered answer 1 or 0, Send the byte count or -1. Every call
+// gives up at once on a stop request.
 class CPrinterSocket {
  public:
   static constexpr int kConnectTimeoutMs = 20000;
-  // A send that makes no progress for this long has failed.
+  // A send, or the wait for the printer to acknowledge what was sent, that makes no
+  // progress for this long has failed.
   static constexpr int kSendStallTimeoutMs = 30000;
 
   int Create();
   int Connect(const std::string& address, int port);
   int64_t Send(const uint8_t* data, uint64_t length);
+  // After the last Send: 1 once the printer has acknowledged every byte.
+  int WaitDelivered();
   void Close();
   // Lets go of a connection that never came up.
   void Detach() { socket_.Close(); }

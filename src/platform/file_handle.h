@@ -24,14 +24,19 @@ class File {
   // Never blocks, not even on a FIFO that has no writer.
   static SysResult<File> OpenReadOnly(const std::string& path);
   // An existing file, opened for reading and appending: every write lands at its end, even
-  // when another process appends to it at the same time.
+  // when another process appends to it at the same time. Never blocks and never follows a
+  // link; callers check Kind before they write.
   static SysResult<File> OpenForAppend(const std::string& path);
-  // A new file for reading and appending; fails with EEXIST when the name is taken.
+  // A new file for reading and appending; fails with EEXIST when the name is taken (a link
+  // included).
   static SysResult<File> CreateForAppend(const std::string& path, unsigned mode);
 
   SysResult<size_t> Read(char* buffer, size_t size);
   // Writes all of `data`, going on after partial writes.
   SysStatus WriteAll(std::string_view data);
+  // Appends `entry` with one write, whole or not at all: after a short write the file is
+  // cut back to where the entry began.
+  SysStatus AppendWhole(std::string_view entry);
   SysResult<FileKind> Kind() const;
 
   bool IsOpen() const { return fd_ != kNoFile; }

@@ -8,7 +8,8 @@
 namespace platform {
 
 // A private directory for the temporary files of one run (mode 0700 under $TMPDIR or /tmp
-// on Linux; under the system drive's \Temp\ on Windows), made on first use and removed, with the files put in it, when the object goes.
+// on Linux; under the system drive's \Temp\ on Windows), made on first use and removed, with
+// the files put in it, when the object goes or Remove is called.
 class RunDirectory {
  public:
   RunDirectory() = default;
@@ -21,6 +22,8 @@ class RunDirectory {
   // Creates `name` inside the directory for writing, replacing an earlier file of the
   // run; the file is new (never an existing one, never through a link).
   SysResult<File> CreateFile(const std::string& name);
+  // Removes the directory and its files now; a later Path makes a new one.
+  void Remove();
 
  private:
   std::string path_;

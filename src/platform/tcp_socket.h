@@ -24,7 +24,10 @@ std::optional<SocketStartFailure> StartSockets();
 // broadcast or multicast addresses reach no one printer.
 bool IsUnicastHostAddress(uint32_t address);
 
-// A blocking IPv4 TCP client connection.
+// An IPv4 TCP client connection to a printer. Every wait is bounded and ends early, with
+// EINTR, on a stop request. Whatever the printer sends back is read and dropped as it
+// comes, so the connection never closes on unread input (that would reset it and throw
+// away bytes still on their way).
 class TcpSocket {
  public:
   TcpSocket() = default;
@@ -33,10 +36,18 @@ class TcpSocket {
   TcpSocket& operator=(const TcpSocket&) = delete;
 
   SysStatus Create();
-  // `host` is a dotted IPv4 address or a name; gives up after `timeoutMs`.
+  // `host` is a dotted IPv4 address or a name; looking the name up and connecting give up
+  // together after `timeoutMs`.
   SysStatus Connect(const std::string& host, uint16_t port, int timeoutMs);
-  // Sends all of `data`; fails when the peer takes nothing for `stallTimeoutMs`.
+  // Sends all of `data`; fails when the peer takes nothing for `stallTimeoutMs`, resets or
+  // closes the connection.
   SysResult<size_t> SendAll(const uint8_t* data, size_t length, int stallTimeoutMs);
+  // Ends the sending side and waits until the peer's TCP stack has acknowledged every byte
+  // sent; fails on a reset, a close before that, or when the acknowledgements make no
+  // progress for `stallTimeoutMs`.
+  SysStatus WaitDelivered(int stallTimeoutMs);
+  // Bytes the peer sent back, read and dropped.
+  uint64_t BytesReceived() const { return bytesReceived_; }
   void Close();
   bool IsOpen() const { return fd_ != kNoSocket; }
 
@@ -44,6 +55,11 @@ class TcpSocket {
   // A descriptor on Linux, a SOCKET on Windows.
   static constexpr intptr_t kNoSocket = -1;
   intptr_t fd_ = kNoSocket;
+  // Reads what has arrived without waiting; fails on a reset.
+  SysStatus DrainInput();
+  uint64_t bytesReceived_ = 0;
+  // The peer has ended its sending side: nothing more to read.
+  bool inputEnded_ = false;
 };
 
 }  // namespace platform

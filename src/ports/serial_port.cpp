@@ -5,6 +5,20 @@
 #include "platform/clock.h"
 #include "platform/stop_request.h"
 
+namespace {
+// Long waits go in slices of this length, so that a stop request ends them at once.
+constexpr uint32_t kWaitSliceMs = 100;
+
+void SleepUnlessStopped(uint32_t ms) {
+  platform::Clock& clock = platform::CurrentClock();
+  while (ms > 0 && !platform::StopRequested()) {
+    const uint32_t slice = std::min(ms, kWaitSliceMs);
+    clock.SleepMs(slice);
+    ms -= slice;
+  }
+}
+}  // namespace
+
 CSerialPort::CSerialPort(PortBackends backends)
     : backends(std::move(backends)), line(this->backends.makeSerialLine()) {}
 
@@ -120,7 +134,7 @@ int CSerialPort::Write(const uint8_t* data, int length) {
     }
     if (written.status && sent == total) return length;
     if (platform::StopRequested()) break;
-    clock.SleepMs(kWriteRetryPauseMs);
+    SleepUnlessStopped(kWriteRetryPauseMs);
     if (clock.NowMs() - start >= kWriteRetryLimitMs) break;
   }
   // What is still queued has not reached the printer; and a write whose last attempt
@@ -131,9 +145,7 @@ int CSerialPort::Write(const uint8_t* data, int length) {
 int CSerialPort::Read(uint8_t* destination, int length, int waitMs) {
   if (!isOpen || destination == nullptr || length <= 0) return 0;
   const size_t wanted = static_cast<size_t>(length);
-  if (rxBuffer.Count() < wanted && waitMs > 0) {
-    platform::CurrentClock().SleepMs(static_cast<uint32_t>(waitMs));
-  }
+  if (rxBuffer.Count() < wanted && waitMs > 0) SleepUnlessStopped(static_cast<uint32_t>(waitMs));
   return static_cast<int>(rxBuffer.Take(destination, wanted));
 }
 

@@ -2,10 +2,14 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <regex>
 
 #include "framework/backend.h"
@@ -52,11 +56,13 @@ TEST_F(EventLogTest, FirstWriteOutStartsWithBannerLaterOnesAppend) {
       << first;
 
   CEventLog laterRun(programDir.path(), stateDir.path(), -1);
-  laterRun.Report(CEventLog::kSilent, CEventLog::kMessage, "two\r\nlines");
+  // A name with line breaks or other control characters cannot forge a line of its own.
+  laterRun.Report(CEventLog::kSilent, CEventLog::kMessage, "File Open Error. filename=a\r\nb\x1b");
   laterRun.Flush();
   const std::string both = testsupport::ReadFile(LogPath());
   ASSERT_EQ(both.substr(0, first.size()), first);
-  EXPECT_TRUE(MatchesLog(both.substr(first.size()), kStamp + "  two\r\nlines\r\n\r\n"))
+  EXPECT_TRUE(MatchesLog(both.substr(first.size()),
+                         kStamp + R"(  File Open Error\. filename=a\\r\\nb\\x1B)" + "\r\n\r\n"))
       << both.substr(first.size());
   EXPECT_FALSE(testsupport::FileExistsAt(stateDir.Join("_VRT_QLX.txt")));
 }
@@ -76,19 +82,56 @@ TEST_F(EventLogTest, SilentLinesAreEchoedAtOnce) {
 }
 
 TEST_F(EventLogTest, ProgramDirectoryThatCannotTakeTheLogFallsBack) {
-  ASSERT_EQ(::mkdir(LogPath().c_str(), 0755), 0);  // a directory in the file's place
+  // Whatever stands in the file's place is left as it is, and no run waits on it.
+  const std::string elsewhere = stateDir.Join("elsewhere.txt");
+  testsupport::WriteFile(elsewhere, "untouched");
+  const std::vector<std::pair<const char*, std::function<int()>>> kinds = {
+      {"directory", [&] { return ::mkdir(LogPath().c_str(), 0755); }},
+      {"fifo", [&] { return ::mkfifo(LogPath().c_str(), 0644); }},
+      {"link", [&] { return ::symlink(elsewhere.c_str(), LogPath().c_str()); }},
+  };
   const std::string fallback = stateDir.Join("vrtqlx");
-  CEventLog log(programDir.path(), fallback, -1);
-  log.Report(CEventLog::kSilent, CEventLog::kMessage, "Invalid parameters");
-  log.Flush();
-  const std::string content = testsupport::ReadFile(fallback + "/_VRT_QLX.txt");
-  EXPECT_TRUE(MatchesLog(content, "VORTANE QLX\r\n\r\n" + kStamp + "  Invalid parameters\r\n\r\n"))
-      << content;
+  for (const auto& [kind, make] : kinds) {
+    SCOPED_TRACE(kind);
+    ASSERT_EQ(make(), 0);
+    CEventLog log(programDir.path(), fallback, -1);
+    log.Report(CEventLog::kSilent, CEventLog::kMessage, "Invalid parameters");
+    log.Flush();
+    const std::string content = testsupport::ReadFile(fallback + "/_VRT_QLX.txt");
+    EXPECT_TRUE(
+        MatchesLog(content, "VORTANE QLX\r\n\r\n" + kStamp + "  Invalid parameters\r\n\r\n"))
+        << content;
+    EXPECT_EQ(testsupport::ReadFile(elsewhere), "untouched");
+    ::remove(LogPath().c_str());
+    ::unlink((fallback + "/_VRT_QLX.txt").c_str());
+  }
 
   CEventLog nowhere(programDir.Join("missing"), "", -1);
   nowhere.Report(CEventLog::kSilent, CEventLog::kMessage, "lost");
   nowhere.Flush();
   EXPECT_TRUE(nowhere.PendingLines().empty());
+}
+
+TEST_F(EventLogTest, AWriteThatFailsHalfWayLeavesNoPartOfTheLines) {
+  const std::string earlier = "VORTANE QLX\r\n\r\n" + std::string(1000, 'e') + "\r\n\r\n";
+  testsupport::WriteFile(LogPath(), earlier);
+  // The file may grow by a few bytes only: the write of the run's lines stops half-way.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit tight = saved;
+  tight.rlim_cur = earlier.size() + 10;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+  const std::string fallback = stateDir.Join("vrtqlx");
+  CEventLog log(programDir.path(), fallback, -1);
+  log.Report(CEventLog::kSilent, CEventLog::kMessage, "Write Failed!");
+  log.Flush();
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, previousHandler);
+  EXPECT_EQ(testsupport::ReadFile(LogPath()), earlier);
+  const std::string content = testsupport::ReadFile(fallback + "/_VRT_QLX.txt");
+  EXPECT_TRUE(MatchesLog(content, "VORTANE QLX\r\n\r\n" + kStamp + "  Write Failed!\r\n\r\n"))
+      << content;
 }
 
 TEST_F(EventLogTest, InteractiveReportsAreMessageBoxes) {

@@ -1,7 +1,9 @@
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <future>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -14,8 +16,11 @@ std::string PortOf(const std::string& address) {
 }
 
 TEST_F(SilentRun, TcpDownloadArrivesByteForByte) {
-  const std::string image = Image(300000);
-  const std::string port = PortOf(StartPrinter("tcp", {"--port", "0"}));
+  // A printer that talks back and reads slowly: its answer is read, so the connection
+  // never ends in a reset that would throw away what is still on its way.
+  const std::string image = Image(3'000'000);
+  const std::string port =
+      PortOf(StartPrinter("tcp", {"--port", "0", "--send", "11000", "--rate", "3000000"}));
   auto run = Run({"-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23", "-f",
                   "TQR-23_V1.00_120826.fls"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -64,6 +69,18 @@ TEST_F(SilentRun, ProgressLineOnATerminal) {
   // Redrawn in place at a bounded pace: a few lines a second, never one per block.
   EXPECT_LT(std::count(run.err.begin(), run.err.end(), '\r'), 200);
   EXPECT_FALSE(testsupport::FileExistsAt(programDir.Join("_VRT_QLX.txt")));
+  Received();
+
+  // Over TCP the line moves as the pieces go out, with rate and time left.
+  Image(3'000'000);
+  const std::string port = PortOf(StartPrinter("tcp", {"--port", "0", "--rate", "3000000"}));
+  auto tcp = Run({"-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23", "-f",
+                  "TQR-23_V1.00_120826.fls"},
+                 {}, Stderr::kTerminal);
+  EXPECT_EQ(tcp.exitCode, 0) << tcp.err;
+  const std::regex midway(
+      R"(\rsending  \d+ / 3000000 bytes  ([1-9]|[1-9]\d)%  [\d.]+ [KM]?i?B/s  \d+:\d\d left)");
+  EXPECT_TRUE(std::regex_search(tcp.err, midway)) << tcp.err;
 }
 
 // The image TQR-03 gets from HEX text: the header, then an area of 0xFF with `bytes`.
@@ -156,14 +173,19 @@ TEST_F(SilentRun, RefusedConnectionEndsWithItsMessageAndExitCode2) {
   EXPECT_FALSE(DriverFilesLeft());
 }
 
-TEST_F(SilentRun, PrinterThatClosesMidTransferIsAWriteFailure) {
-  Image(8 << 20);
-  const std::string port = PortOf(StartPrinter("tcp", {"--port", "0", "--close-after", "65536"}));
-  auto run = Run({"-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23", "-f",
-                  "TQR-23_V1.00_120826.fls"});
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_NE(Log().find("]  Write Failed!\r\n"), std::string::npos) << Log();
-  EXPECT_FALSE(DriverFilesLeft());
+TEST_F(SilentRun, PrinterThatClosesOrResetsMidTransferIsAWriteFailure) {
+  for (const char* misbehaviour : {"--close-after", "--reset-after"}) {
+    SCOPED_TRACE(misbehaviour);
+    Image(3'000'000);
+    const std::string port = PortOf(StartPrinter("tcp", {"--port", "0", misbehaviour, "100000"}));
+    auto run = Run({"-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23", "-f",
+                    "TQR-23_V1.00_120826.fls"});
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_NE(Log().find("]  Write Failed!\r\n"), std::string::npos) << Log();
+    EXPECT_FALSE(DriverFilesLeft());
+    Received();
+    ::unlink(programDir.Join("_VRT_QLX.txt").c_str());
+  }
 }
 
 TEST_F(SilentRun, SerialLineThatVanishesIsAWriteFailure) {

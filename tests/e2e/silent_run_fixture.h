@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <future>
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/child_process.h"
@@ -49,6 +53,24 @@ class SilentRun : public ::testing::Test {
     options.env = std::move(env);
     options.timeLimit = std::chrono::milliseconds(90000);
     return testsupport::RunProcess(program, args, options);
+  }
+
+  // Runs the program in the background; `RunningPid` finds it.
+  std::future<testsupport::ProcessResult> StartRun(const std::vector<std::string>& args,
+                                                   std::map<std::string, std::string> env = {}) {
+    return std::async(std::launch::async, [this, args, env] { return Run(args, env); });
+  }
+
+  // The process of this test's copy of the program, or -1 when it is not running.
+  pid_t RunningPid() const { return testsupport::PidOfProgram(program); }
+
+  // Waits up to `ms` for `ready`, looking every 10 ms.
+  static bool WaitUntil(const std::function<bool()>& ready, int ms = 10000) {
+    for (int waited = 0; waited < ms; waited += 10) {
+      if (ready()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return ready();
   }
 
   // What the simulator received, once it has ended.

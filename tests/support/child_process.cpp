@@ -1,5 +1,6 @@
 #include "support/child_process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <string>
 #include <thread>
 
 extern char** environ;
@@ -83,6 +85,24 @@ std::optional<int> ChildProcess::Wait(int timeoutMs) {
     if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+}
+
+pid_t PidOfProgram(const std::string& path) {
+  DIR* proc = ::opendir("/proc");
+  if (!proc) return -1;
+  pid_t found = -1;
+  while (dirent* entry = ::readdir(proc)) {
+    const std::string name = entry->d_name;
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    char target[4096];
+    const ssize_t n = ::readlink(("/proc/" + name + "/exe").c_str(), target, sizeof target - 1);
+    if (n > 0 && std::string(target, static_cast<size_t>(n)) == path) {
+      found = static_cast<pid_t>(std::stol(name));
+      break;
+    }
+  }
+  ::closedir(proc);
+  return found;
 }
 
 }  // namespace testsupport

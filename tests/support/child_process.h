@@ -33,4 +33,7 @@ class ChildProcess {
   std::optional<int> status_;
 };
 
+// The process running the program file `path` (found by its /proc/<pid>/exe), or -1.
+pid_t PidOfProgram(const std::string& path);
+
 }  // namespace testsupport

@@ -1,8 +1,10 @@
 // The Win32 platform files against the system itself: the profile reader, the line state a
-// COM port gets, device instance names from the registry.
+// COM port gets, device instance names from the registry, files in the log's place.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "app/event_log.h"
+#include "platform/file_bytes.h"
 #include "platform/file_system.h"
 #include "platform/profile_reader.h"
 #include "platform/run_directory.h"
@@ -179,6 +181,23 @@ TEST(Win32Registry, DeviceInstanceTextIsReadAndMapsToItsModel) {
   EXPECT_FALSE(notText.value().plainString);
   EXPECT_FALSE(registry.ReadValue(key + "\\absent", "DeviceInstance"));
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\vrtqlx-test");
+}
+
+TEST(Win32Files, OnlyRegularFilesAreReadWrittenOrRemoved) {
+  testsupport::TempDir dir;
+  // A directory named like the log would swallow every line: they go to the fallback.
+  ASSERT_TRUE(CreateDirectoryA(dir.Join("_VRT_QLX.txt").c_str(), nullptr));
+  CEventLog log(dir.path(), dir.Join("fallback"), -1);
+  log.Report(CEventLog::kSilent, CEventLog::kMessage, "Write Failed!");
+  log.Flush();
+  EXPECT_NE(testsupport::ReadFile(dir.Join("fallback\\_VRT_QLX.txt")).find("  Write Failed!\r\n"),
+            std::string::npos);
+  // Nor is a directory read as firmware, emptied or deleted as a driver file.
+  EXPECT_FALSE(platform::ReadFileBytes(dir.Join("_VRT_QLX.txt"), 1 << 20));
+  EXPECT_FALSE(platform::WriteFileBytes(dir.Join("_VRT_QLX.txt"), nullptr, 0));
+  EXPECT_FALSE(platform::RemoveFile(dir.Join("_VRT_QLX.txt")));
+  EXPECT_EQ(GetFileAttributesA(dir.Join("_VRT_QLX.txt").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 }
 
 }  // namespace

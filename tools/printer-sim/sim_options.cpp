@@ -11,7 +11,9 @@ const char* const kSimUsage =
     " [misbehaviour]\n"
     "       qlx-printer-sim tty --path NODE --out FILE [--version TEXT] [--fpga DIGIT]"
     " [misbehaviour] [line events]\n"
-    "misbehaviour: --stop-after N  --close-after N  --silent  --slow BYTES_PER_S\n"
+    "misbehaviour: --stop-after N  --close-after N  --silent  --slow BYTES_PER_S"
+    " (or --rate)\n"
+    "tcp only: --reset-after N  --send BYTES (sent back as the peer connects)\n"
     "line events (tty): --drop-dsr AFTER_BYTES,SECONDS  --xoff AFTER_BYTES,SECONDS\n";
 
 namespace {
@@ -87,7 +89,11 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
       options.stopAfter = number;
     } else if (flag == "--close-after" && numeric) {
       options.closeAfter = number;
-    } else if (flag == "--slow" && numeric && number > 0) {
+    } else if (flag == "--reset-after" && options.mode == SimMode::kTcp && numeric) {
+      options.resetAfter = number;
+    } else if (flag == "--send" && options.mode == SimMode::kTcp && numeric) {
+      options.sendBytes = number;
+    } else if ((flag == "--slow" || flag == "--rate") && numeric && number > 0) {
       options.bytesPerSecond = number;
     } else if (flag == "--drop-dsr" && options.mode == SimMode::kTty && ParseLineEvent(value)) {
       options.dsrDrop = ParseLineEvent(value);

@@ -17,6 +17,8 @@ struct SimOptions {
   std::string nodePath;
   std::optional<uint64_t> stopAfter;
   std::optional<uint64_t> closeAfter;
+  std::optional<uint64_t> resetAfter;  // tcp: ends the connection with a reset
+  uint64_t sendBytes = 0;              // tcp: bytes sent back to the peer as it connects
   bool silent = false;
   uint64_t bytesPerSecond = 0;  // 0 = as fast as the peer sends
   // tty: after `afterBytes` the printer closes its side (DSR falls) or sends XOFF, for

@@ -4,9 +4,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "links.h"
 #include "transfer_loop.h"
@@ -30,6 +32,24 @@ class ScopedFd {
  private:
   int fd_;
 };
+
+// The answer of a printer that talks back: bytes the peer has to read (or lose its
+// connection to a reset when it closes without reading them).
+void SendAnswer(int fd, uint64_t count) {
+  const std::string chunk(4096, 'A');
+  while (count > 0) {
+    const size_t ask = static_cast<size_t>(std::min<uint64_t>(count, chunk.size()));
+    const ssize_t n = ::send(fd, chunk.data(), ask, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      count -= static_cast<uint64_t>(n);
+    } else if (n < 0 && errno == EAGAIN) {
+      pollfd entry{fd, POLLOUT, 0};
+      if (::poll(&entry, 1, 1000) <= 0) return;
+    } else if (!(n < 0 && errno == EINTR)) {
+      return;
+    }
+  }
+}
 
 int Fail(const char* what) {
   std::fprintf(stderr, "qlx-printer-sim: %s: %s\n", what, std::strerror(errno));
@@ -69,6 +89,12 @@ int ServeTcp(const SimOptions& options, int signalFd, Capture& capture) {
   if (connection.get() < 0) return Fail("accept");
   // One printer, one host: nobody else gets in while this connection lasts.
   listener.Reset();
+  SendAnswer(connection.get(), options.sendBytes);
   TransferLoop(options, signalFd, capture).Run(connection.get(), -1, nullptr);
+  if (options.resetAfter && capture.ByteCount() >= *options.resetAfter) {
+    // A zero linger turns the close into a reset.
+    linger abort{1, 0};
+    ::setsockopt(connection.get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+  }
   return 0;
 }

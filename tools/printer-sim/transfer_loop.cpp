@@ -33,7 +33,7 @@ size_t TransferLoop::NextReadSize() const {
   if (options_.bytesPerSecond > 0) {
     limit = std::max<uint64_t>(1, options_.bytesPerSecond / kSlowSlicesPerSecond);
   }
-  for (auto cap : {options_.stopAfter, options_.closeAfter}) {
+  for (auto cap : {options_.stopAfter, options_.closeAfter, options_.resetAfter}) {
     if (cap) limit = std::min(limit, *cap - std::min(*cap, capture_.ByteCount()));
   }
   return static_cast<size_t>(std::min<uint64_t>(limit, kReadBytes));
@@ -73,6 +73,7 @@ void TransferLoop::Run(int readFd, int replyFd, const std::function<void()>& onF
   std::vector<uint8_t> buffer(kReadBytes);
   for (;;) {
     if (options_.closeAfter && capture_.ByteCount() >= *options_.closeAfter) return;
+    if (options_.resetAfter && capture_.ByteCount() >= *options_.resetAfter) return;
     if (options_.stopAfter && capture_.ByteCount() >= *options_.stopAfter) {
       WaitForHangup(readFd);
       return;

@@ -35,11 +35,11 @@ SysResult<File> File::OpenReadOnly(const std::string& path) {
 }
 
 SysResult<File> File::OpenForAppend(const std::string& path) {
-  return Open(path, O_RDWR | O_APPEND, 0);
+  return Open(path, O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0);
 }
 
 SysResult<File> File::CreateForAppend(const std::string& path, unsigned mode) {
-  return Open(path, O_RDWR | O_APPEND | O_CREAT | O_EXCL, mode);
+  return Open(path, O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
 }
 
 SysResult<size_t> File::Read(char* buffer, size_t size) {
@@ -55,6 +55,18 @@ SysStatus File::WriteAll(std::string_view data) {
     data.remove_prefix(static_cast<size_t>(put));
   }
   return OkStatus();
+}
+
+SysStatus File::AppendWhole(std::string_view entry) {
+  const ssize_t put = RetryOnInterrupt([&] { return ::write(Fd(), entry.data(), entry.size()); });
+  if (put == static_cast<ssize_t>(entry.size())) return OkStatus();
+  const int error = put < 0 ? errno : ENOSPC;
+  if (put > 0) {
+    // Appending leaves the offset just past what this write put down.
+    const off_t end = ::lseek(Fd(), 0, SEEK_CUR);
+    if (end >= put) RetryOnInterrupt([&] { return ::ftruncate(Fd(), end - put); });
+  }
+  return SysStatus::Fail("write", error);
 }
 
 SysResult<FileKind> File::Kind() const {

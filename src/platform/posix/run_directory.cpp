@@ -1,3 +1,5 @@
+#include "platform/run_directory.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -5,11 +7,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/run_directory.h"
-
 namespace platform {
 
 RunDirectory::~RunDirectory() {
+  Remove();
+}
+
+void RunDirectory::Remove() {
   if (path_.empty()) return;
   if (DIR* dir = opendir(path_.c_str())) {
     std::vector<std::string> names;
@@ -21,6 +25,7 @@ RunDirectory::~RunDirectory() {
     for (const auto& name : names) unlink((path_ + "/" + name).c_str());
   }
   rmdir(path_.c_str());
+  path_.clear();
 }
 
 SysResult<std::string> RunDirectory::Path() {

@@ -1,17 +1,79 @@
+#include "platform/tcp_socket.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 
-#include "platform/tcp_socket.h"
+#include "platform/host_lookup.h"
+#include "platform/stop_request.h"
 
 namespace platform {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// The longest a wait sleeps before it looks at a stop request again; a stop signal
+// usually interrupts it sooner.
+constexpr int kStopCheckMs = 100;
+// Acknowledgements raise no event: the wait looks this often, so a fast printer is not
+// kept waiting (an ioctl every few milliseconds costs next to nothing).
+constexpr int kFirstAckCheckMs = 1;
+constexpr int kLongestAckCheckMs = 5;
+// The system doubles it for its own bookkeeping.
+constexpr int kSendBufferBytes = 256 * 1024;
+
+int MsSince(SteadyClock::time_point start) {
+  return static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count());
+}
+
+// Sleeps until `events` on fd or at most `ms`; false on a stop request.
+bool WaitSlice(int fd, short events, int ms) {
+  pollfd p{fd, events, 0};
+  ::poll(&p, events != 0 ? 1 : 0, std::clamp(ms, 0, kStopCheckMs));
+  return !StopRequested();
+}
+
+int PendingSocketError(int fd) {
+  int error = 0;
+  socklen_t len = sizeof error;
+  if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0) return errno;
+  return error;
+}
+
+bool SystemLookUp(const std::string& host, uint32_t& address) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
+  address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+  freeaddrinfo(found);
+  return true;
+}
+
+SysResult<in_addr> Resolve(const std::string& host, int timeoutMs) {
+  in_addr address{};
+  if (inet_pton(AF_INET, host.c_str(), &address) == 1) return SysResult<in_addr>::Ok(address);
+  auto found = LookUpHostWithin(host, timeoutMs, SystemLookUp);
+  if (!found) return SysResult<in_addr>::Fail(found.call(), found.error());
+  address.s_addr = found.value();
+  return SysResult<in_addr>::Ok(address);
+}
+
+}  // namespace
 
 std::optional<SocketStartFailure> StartSockets() {
   return std::nullopt;
@@ -23,81 +85,125 @@ TcpSocket::~TcpSocket() {
 
 SysStatus TcpSocket::Create() {
   Close();
-  fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd_ < 0) return SysStatus::Fail("socket", errno);
+  bytesReceived_ = 0;
+  inputEnded_ = false;
   return OkStatus();
 }
 
-namespace {
-SysResult<in_addr> Resolve(const std::string& host) {
-  in_addr address{};
-  if (inet_pton(AF_INET, host.c_str(), &address) == 1) return SysResult<in_addr>::Ok(address);
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) {
-    return SysResult<in_addr>::Fail("getaddrinfo", EHOSTUNREACH);
-  }
-  address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-  freeaddrinfo(found);
-  return SysResult<in_addr>::Ok(address);
-}
-
-bool WaitFor(int fd, short events, int timeoutMs) {
-  pollfd p{fd, events, 0};
-  int rc = RetryOnInterrupt([&] { return poll(&p, 1, timeoutMs); });
-  return rc > 0;
-}
-}  // namespace
-
 SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeoutMs) {
   if (fd_ < 0) return SysStatus::Fail("connect", EBADF);
-  auto address = Resolve(host);
+  const auto start = SteadyClock::now();
+  auto address = Resolve(host, timeoutMs);
   if (!address) return SysStatus::Fail(address.call(), address.error());
-  if (!IsUnicastHostAddress(ntohl(address.value().s_addr))) return SysStatus::Fail("connect", EADDRNOTAVAIL);
+  if (!IsUnicastHostAddress(ntohl(address.value().s_addr)))
+    return SysStatus::Fail("connect", EADDRNOTAVAIL);
   sockaddr_in peer{};
   peer.sin_family = AF_INET;
   peer.sin_port = htons(port);
   peer.sin_addr = address.value();
 
-  // Connect without blocking so that an unreachable printer costs at most the time-out.
-  const int flags = fcntl(fd_, F_GETFL);
-  fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
-  int rc = connect(fd_, reinterpret_cast<sockaddr*>(&peer), sizeof peer);
-  if (rc != 0 && errno != EINPROGRESS && errno != EINTR) return SysStatus::Fail("connect", errno);
-  if (rc != 0) {
-    if (!WaitFor(fd_, POLLOUT, timeoutMs)) return SysStatus::Fail("connect", ETIMEDOUT);
-    int error = 0;
-    socklen_t len = sizeof error;
-    getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len);
-    if (error != 0) return SysStatus::Fail("connect", error);
+  const int fd = static_cast<int>(fd_);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+    if (errno != EINPROGRESS && errno != EINTR) return SysStatus::Fail("connect", errno);
+    for (;;) {
+      pollfd p{fd, POLLOUT, 0};
+      const int left = timeoutMs - MsSince(start);
+      if (left <= 0) return SysStatus::Fail("connect", ETIMEDOUT);
+      if (::poll(&p, 1, std::min(left, kStopCheckMs)) > 0) break;
+      if (StopRequested()) return SysStatus::Fail("connect", EINTR);
+    }
+    if (const int error = PendingSocketError(fd); error != 0)
+      return SysStatus::Fail("connect", error);
   }
   int one = 1;
-  setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  // A bounded send buffer keeps the bytes counted as sent close to those the printer has
+  // taken, so progress is honest and the last acknowledgement is not far behind.
+  int buffer = kSendBufferBytes;
+  setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
+  return OkStatus();
+}
+
+SysStatus TcpSocket::DrainInput() {
+  char buffer[4096];
+  while (!inputEnded_) {
+    const ssize_t n = recv(static_cast<int>(fd_), buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n > 0) {
+      bytesReceived_ += static_cast<uint64_t>(n);
+      continue;
+    }
+    if (n == 0) {
+      inputEnded_ = true;
+      break;
+    }
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+    return SysStatus::Fail("recv", errno);
+  }
   return OkStatus();
 }
 
 SysResult<size_t> TcpSocket::SendAll(const uint8_t* data, size_t length, int stallTimeoutMs) {
   if (fd_ < 0) return SysResult<size_t>::Fail("send", EBADF);
+  const int fd = static_cast<int>(fd_);
   size_t sent = 0;
-  while (sent < length) {
-    ssize_t n = send(fd_, data + sent, length - sent, MSG_NOSIGNAL);
+  auto lastProgress = SteadyClock::now();
+  for (;;) {
+    if (auto drained = DrainInput(); !drained)
+      return SysResult<size_t>::Fail("recv", drained.error());
+    if (sent == length) break;
+    if (StopRequested()) return SysResult<size_t>::Fail("send", EINTR);
+    const ssize_t n = send(fd, data + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
       sent += static_cast<size_t>(n);
+      lastProgress = SteadyClock::now();
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
       return SysResult<size_t>::Fail("send", errno);
-    if (!WaitFor(fd_, POLLOUT, stallTimeoutMs)) return SysResult<size_t>::Fail("send", ETIMEDOUT);
+    const int left = stallTimeoutMs - MsSince(lastProgress);
+    if (left <= 0) return SysResult<size_t>::Fail("send", ETIMEDOUT);
+    WaitSlice(fd, static_cast<short>(POLLOUT | (inputEnded_ ? 0 : POLLIN)), left);
   }
   return SysResult<size_t>::Ok(sent);
 }
 
+SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
+  if (fd_ < 0) return SysStatus::Fail("shutdown", EBADF);
+  const int fd = static_cast<int>(fd_);
+  if (shutdown(fd, SHUT_WR) != 0) return SysStatus::Fail("shutdown", errno);
+  auto lastProgress = SteadyClock::now();
+  int lastQueued = -1;
+  int sleepMs = kFirstAckCheckMs;
+  for (;;) {
+    if (auto drained = DrainInput(); !drained) return drained;
+    if (const int error = PendingSocketError(fd); error != 0) return SysStatus::Fail("send", error);
+    // Bytes sent but not yet acknowledged (and the end of the stream) by the peer.
+    int queued = 0;
+    if (ioctl(fd, SIOCOUTQ, &queued) != 0) return SysStatus::Fail("ioctl", errno);
+    if (queued == 0) return OkStatus();
+    if (lastQueued < 0 || queued < lastQueued) {
+      lastQueued = queued;
+      lastProgress = SteadyClock::now();
+    }
+    const int left = stallTimeoutMs - MsSince(lastProgress);
+    if (left <= 0) return SysStatus::Fail("send", ETIMEDOUT);
+    // Acknowledgements raise no event of their own: the wait sleeps, waking early for
+    // input to drain.
+    if (!WaitSlice(fd, inputEnded_ ? 0 : POLLIN, std::min(left, sleepMs)))
+      return SysStatus::Fail("send", EINTR);
+    sleepMs = std::min(sleepMs * 2, kLongestAckCheckMs);
+  }
+}
+
 void TcpSocket::Close() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    // Input left unread would turn the close into a reset.
+    DrainInput();
+    ::close(static_cast<int>(fd_));
     fd_ = -1;
   }
 }

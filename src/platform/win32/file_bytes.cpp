@@ -1,8 +1,9 @@
+#include "platform/file_bytes.h"
+
 #include <windows.h>
 
 #include <cerrno>
 
-#include "platform/file_bytes.h"
 #include "platform/win32/errors.h"
 
 namespace platform {
@@ -34,6 +35,8 @@ SysResult<std::vector<uint8_t>> ReadFileBytes(const std::string& path, uint64_t 
     }
     return Result::Fail("CreateFileA", LastErrno());
   }
+  // A pipe, console or device has no size to trust and may never end.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return Result::Fail("not a regular file", EINVAL);
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size)) return Result::Fail("GetFileSizeEx", LastErrno());
   if (static_cast<uint64_t>(size.QuadPart) > maxBytes) return Result::Fail("GetFileSizeEx", EFBIG);
@@ -53,9 +56,17 @@ SysResult<std::vector<uint8_t>> ReadFileBytes(const std::string& path, uint64_t 
 }
 
 SysStatus WriteFileBytes(const std::string& path, const uint8_t* data, size_t length) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Neither through a link nor into a device or pipe in the file's place: only a regular
+  // file is emptied and written.
+  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return SysStatus::Fail("CreateFileA", LastErrno());
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    return SysStatus::Fail("not a regular file", EINVAL);
+  }
+  if (!SetEndOfFile(file.get())) return SysStatus::Fail("SetEndOfFile", LastErrno());
   size_t done = 0;
   while (done < length) {
     DWORD n = 0;
@@ -70,6 +81,11 @@ SysStatus WriteFileBytes(const std::string& path, const uint8_t* data, size_t le
 }
 
 SysStatus RemoveFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    return SysStatus::Fail("not a regular file", EINVAL);
+  }
   if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
       GetLastError() != ERROR_PATH_NOT_FOUND) {
     return SysStatus::Fail("DeleteFileA", LastErrno());

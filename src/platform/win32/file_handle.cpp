@@ -1,9 +1,10 @@
+#include "platform/file_handle.h"
+
 #include <windows.h>
 
 #include <cerrno>
 #include <utility>
 
-#include "platform/file_handle.h"
 #include "platform/win32/errors.h"
 
 namespace platform {
@@ -14,11 +15,12 @@ HANDLE AsHandle(intptr_t handle) {
 }
 
 // Opens with CreateFileA; `share` lets other programs read and write meanwhile, as the
-// C library's files do.
-SysResult<intptr_t> OpenHandle(const std::string& path, DWORD access, DWORD disposition) {
+// C library's files do. `flags` adds to the attributes and flags of the open.
+SysResult<intptr_t> OpenHandle(const std::string& path, DWORD access, DWORD disposition,
+                               DWORD flags = 0) {
   HANDLE handle =
       CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return SysResult<intptr_t>::Fail("CreateFileA", LastErrno());
   return SysResult<intptr_t>::Ok(reinterpret_cast<intptr_t>(handle));
 }
@@ -45,8 +47,10 @@ SysResult<File> File::OpenReadOnly(const std::string& path) {
 }
 
 SysResult<File> File::OpenForAppend(const std::string& path) {
-  // Append access alone makes every write land at the end of the file.
-  auto handle = OpenHandle(path, FILE_APPEND_DATA | GENERIC_READ, OPEN_EXISTING);
+  // Append access alone makes every write land at the end of the file. A link is opened
+  // itself, not followed; Kind then calls it no regular file.
+  auto handle = OpenHandle(path, FILE_APPEND_DATA | GENERIC_READ, OPEN_EXISTING,
+                           FILE_FLAG_OPEN_REPARSE_POINT);
   if (!handle) return SysResult<File>::Fail(handle.call(), handle.error());
   return SysResult<File>::Ok(File(handle.value()));
 }
@@ -79,6 +83,18 @@ SysStatus File::WriteAll(std::string_view data) {
   return OkStatus();
 }
 
+SysStatus File::AppendWhole(std::string_view entry) {
+  // One WriteFile of the whole entry: the system writes nothing when the disk cannot take
+  // all of it.
+  DWORD put = 0;
+  const DWORD ask = static_cast<DWORD>(std::min<size_t>(entry.size(), 1u << 30));
+  if (ask != entry.size()) return SysStatus::Fail("WriteFile", EFBIG);
+  if (!WriteFile(AsHandle(fd_), entry.data(), ask, &put, nullptr))
+    return SysStatus::Fail("WriteFile", LastErrno());
+  if (put != ask) return SysStatus::Fail("WriteFile", ENOSPC);
+  return OkStatus();
+}
+
 SysResult<FileKind> File::Kind() const {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(AsHandle(fd_), &info)) {
@@ -89,6 +105,9 @@ SysResult<FileKind> File::Kind() const {
   }
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
     return SysResult<FileKind>::Ok(FileKind::kDirectory);
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    return SysResult<FileKind>::Ok(FileKind::kOther);
   }
   return SysResult<FileKind>::Ok(FileKind::kRegular);
 }

@@ -24,6 +24,10 @@ std::string SystemDrive() {
 }  // namespace
 
 RunDirectory::~RunDirectory() {
+  Remove();
+}
+
+void RunDirectory::Remove() {
   if (path_.empty()) return;
   WIN32_FIND_DATAA found{};
   HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
@@ -37,6 +41,7 @@ RunDirectory::~RunDirectory() {
     for (const auto& name : names) DeleteFileA((path_ + "\\" + name).c_str());
   }
   RemoveDirectoryA(path_.c_str());
+  path_.clear();
 }
 
 SysResult<std::string> RunDirectory::Path() {

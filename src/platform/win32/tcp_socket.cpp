@@ -1,9 +1,18 @@
+// The TCP information of a socket is declared for Windows 10 1703 and later.
+#ifndef NTDDI_VERSION
+#define NTDDI_VERSION 0x0A000003
+#endif
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// Needs the two above first.
+#include <mstcpip.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 
+#include "platform/host_lookup.h"
+#include "platform/stop_request.h"
 #include "platform/tcp_socket.h"
 #include "platform/win32/errors.h"
 
@@ -30,36 +39,71 @@ int SocketErrno() {
       return ECONNRESET;
     case WSAEADDRNOTAVAIL:
       return EADDRNOTAVAIL;
+    case WSAECONNABORTED:
+    case WSAESHUTDOWN:
+    case WSAENOTCONN:
+      return EPIPE;
     default:
       return EIO;
   }
 }
 
-SysResult<in_addr> Resolve(const std::string& host) {
-  in_addr address{};
-  if (inet_pton(AF_INET, host.c_str(), &address) == 1) return SysResult<in_addr>::Ok(address);
+using SteadyClock = std::chrono::steady_clock;
+
+// The longest a wait sleeps before it looks at a stop request again.
+constexpr int kStopCheckMs = 100;
+// The acknowledgement wait looks often at first, so a fast printer is not kept waiting.
+constexpr int kFirstAckCheckMs = 1;
+constexpr int kLongestAckCheckMs = 5;
+constexpr int kSendBufferBytes = 256 * 1024;
+
+int MsSince(SteadyClock::time_point start) {
+  return static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count());
+}
+
+bool SystemLookUp(const std::string& host, uint32_t& address) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
-  if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) {
-    return SysResult<in_addr>::Fail("getaddrinfo", EHOSTUNREACH);
-  }
-  address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
+  address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
   freeaddrinfo(found);
+  return true;
+}
+
+SysResult<in_addr> Resolve(const std::string& host, int timeoutMs) {
+  in_addr address{};
+  if (inet_pton(AF_INET, host.c_str(), &address) == 1) return SysResult<in_addr>::Ok(address);
+  auto found = LookUpHostWithin(host, timeoutMs, SystemLookUp);
+  if (!found) return SysResult<in_addr>::Fail(found.call(), found.error());
+  address.s_addr = found.value();
   return SysResult<in_addr>::Ok(address);
 }
 
-// Waits until the socket can be written (a connection made, room to send) or has failed.
-bool WaitWritable(SOCKET socket, int timeoutMs) {
-  fd_set writable;
+// Waits at most `ms` (one slice) until the socket can be written (when `writable`), has
+// input, or has failed.
+void WaitSlice(SOCKET socket, bool writable, bool readable, int ms) {
+  fd_set writeSet;
+  fd_set readSet;
   fd_set failed;
-  FD_ZERO(&writable);
+  FD_ZERO(&writeSet);
+  FD_ZERO(&readSet);
   FD_ZERO(&failed);
-  FD_SET(socket, &writable);
+  if (writable) FD_SET(socket, &writeSet);
+  if (readable) FD_SET(socket, &readSet);
   FD_SET(socket, &failed);
-  timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-  return select(0, nullptr, &writable, &failed, timeoutMs < 0 ? nullptr : &limit) > 0;
+  ms = std::clamp(ms, 0, kStopCheckMs);
+  timeval limit{ms / 1000, (ms % 1000) * 1000};
+  select(0, &readSet, &writeSet, &failed, &limit);
+}
+
+int PendingSocketError(SOCKET socket) {
+  int error = 0;
+  int len = sizeof error;
+  getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len);
+  return error;
 }
 
 }  // namespace
@@ -80,12 +124,15 @@ SysStatus TcpSocket::Create() {
   const SOCKET created = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (created == INVALID_SOCKET) return SysStatus::Fail("socket", SocketErrno());
   fd_ = static_cast<intptr_t>(created);
+  bytesReceived_ = 0;
+  inputEnded_ = false;
   return OkStatus();
 }
 
 SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeoutMs) {
   if (fd_ == kNoSocket) return SysStatus::Fail("connect", EBADF);
-  auto address = Resolve(host);
+  const auto start = SteadyClock::now();
+  auto address = Resolve(host, timeoutMs);
   if (!address) return SysStatus::Fail(address.call(), address.error());
   if (!IsUnicastHostAddress(ntohl(address.value().s_addr))) {
     return SysStatus::Fail("connect", EADDRNOTAVAIL);
@@ -95,16 +142,26 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   peer.sin_port = htons(port);
   peer.sin_addr = address.value();
 
-  // Connect without blocking so that an unreachable printer costs at most the time-out.
+  // The socket stays non-blocking: every wait is bounded and looks at stop requests.
   u_long nonBlocking = 1;
   ioctlsocket(AsSocket(fd_), FIONBIO, &nonBlocking);
   if (connect(AsSocket(fd_), reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
     if (WSAGetLastError() != WSAEWOULDBLOCK) return SysStatus::Fail("connect", SocketErrno());
-    if (!WaitWritable(AsSocket(fd_), timeoutMs)) return SysStatus::Fail("connect", ETIMEDOUT);
-    int error = 0;
-    int len = sizeof error;
-    getsockopt(AsSocket(fd_), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len);
-    if (error != 0) {
+    for (;;) {
+      fd_set writable;
+      fd_set failed;
+      FD_ZERO(&writable);
+      FD_ZERO(&failed);
+      FD_SET(AsSocket(fd_), &writable);
+      FD_SET(AsSocket(fd_), &failed);
+      const int left = timeoutMs - MsSince(start);
+      if (left <= 0) return SysStatus::Fail("connect", ETIMEDOUT);
+      const int slice = std::min(left, kStopCheckMs);
+      timeval limit{slice / 1000, (slice % 1000) * 1000};
+      if (select(0, nullptr, &writable, &failed, &limit) > 0) break;
+      if (StopRequested()) return SysStatus::Fail("connect", EINTR);
+    }
+    if (const int error = PendingSocketError(AsSocket(fd_)); error != 0) {
       WSASetLastError(error);
       return SysStatus::Fail("connect", SocketErrno());
     }
@@ -112,31 +169,97 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   BOOL one = TRUE;
   setsockopt(AsSocket(fd_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one),
              sizeof one);
+  // A bounded send buffer keeps the bytes counted as sent close to those the printer has
+  // taken, so progress is honest.
+  int buffer = kSendBufferBytes;
+  setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer),
+             sizeof buffer);
+  return OkStatus();
+}
+
+SysStatus TcpSocket::DrainInput() {
+  char buffer[4096];
+  while (!inputEnded_) {
+    const int n = recv(AsSocket(fd_), buffer, sizeof buffer, 0);
+    if (n > 0) {
+      bytesReceived_ += static_cast<uint64_t>(n);
+      continue;
+    }
+    if (n == 0) {
+      inputEnded_ = true;
+      break;
+    }
+    if (WSAGetLastError() == WSAEWOULDBLOCK) break;
+    return SysStatus::Fail("recv", SocketErrno());
+  }
   return OkStatus();
 }
 
 SysResult<size_t> TcpSocket::SendAll(const uint8_t* data, size_t length, int stallTimeoutMs) {
   if (fd_ == kNoSocket) return SysResult<size_t>::Fail("send", EBADF);
-  // A blocking send bounded by the send time-out hands the whole image to the stack in few
-  // calls; a send that moves nothing for that long fails.
-  u_long blocking = 0;
-  ioctlsocket(AsSocket(fd_), FIONBIO, &blocking);
-  const DWORD timeout = stallTimeoutMs < 0 ? 0 : static_cast<DWORD>(stallTimeoutMs);
-  setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout),
-             sizeof timeout);
   size_t sent = 0;
-  while (sent < length) {
+  auto lastProgress = SteadyClock::now();
+  for (;;) {
+    if (auto drained = DrainInput(); !drained)
+      return SysResult<size_t>::Fail("recv", drained.error());
+    if (sent == length) break;
+    if (StopRequested()) return SysResult<size_t>::Fail("send", EINTR);
     const int ask = static_cast<int>(std::min<size_t>(length - sent, 1u << 30));
     const int n = send(AsSocket(fd_), reinterpret_cast<const char*>(data + sent), ask, 0);
-    if (n == SOCKET_ERROR) return SysResult<size_t>::Fail("send", SocketErrno());
-    if (n == 0) return SysResult<size_t>::Fail("send", EIO);
-    sent += static_cast<size_t>(n);
+    if (n > 0) {
+      sent += static_cast<size_t>(n);
+      lastProgress = SteadyClock::now();
+      continue;
+    }
+    if (n == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK)
+      return SysResult<size_t>::Fail("send", SocketErrno());
+    const int left = stallTimeoutMs - MsSince(lastProgress);
+    if (left <= 0) return SysResult<size_t>::Fail("send", ETIMEDOUT);
+    WaitSlice(AsSocket(fd_), true, !inputEnded_, left);
   }
   return SysResult<size_t>::Ok(sent);
 }
 
+SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
+  if (fd_ == kNoSocket) return SysStatus::Fail("shutdown", EBADF);
+  if (shutdown(AsSocket(fd_), SD_SEND) != 0) return SysStatus::Fail("shutdown", SocketErrno());
+  auto lastProgress = SteadyClock::now();
+  ULONG lastInFlight = 0;
+  bool seen = false;
+  int sleepMs = kFirstAckCheckMs;
+  for (;;) {
+    if (auto drained = DrainInput(); !drained) return drained;
+    if (const int error = PendingSocketError(AsSocket(fd_)); error != 0) {
+      WSASetLastError(error);
+      return SysStatus::Fail("send", SocketErrno());
+    }
+    // Bytes sent but not yet acknowledged by the peer. A system without the socket's TCP
+    // information can tell no more than that every byte went to its stack.
+    DWORD version = 0;
+    TCP_INFO_v0 info{};
+    DWORD got = 0;
+    if (WSAIoctl(AsSocket(fd_), SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &got,
+                 nullptr, nullptr) != 0) {
+      return OkStatus();
+    }
+    if (info.BytesInFlight == 0) return OkStatus();
+    if (!seen || info.BytesInFlight < lastInFlight) {
+      seen = true;
+      lastInFlight = info.BytesInFlight;
+      lastProgress = SteadyClock::now();
+    }
+    const int left = stallTimeoutMs - MsSince(lastProgress);
+    if (left <= 0) return SysStatus::Fail("send", ETIMEDOUT);
+    WaitSlice(AsSocket(fd_), false, !inputEnded_, std::min(left, sleepMs));
+    if (StopRequested()) return SysStatus::Fail("send", EINTR);
+    sleepMs = std::min(sleepMs * 2, kLongestAckCheckMs);
+  }
+}
+
 void TcpSocket::Close() {
   if (fd_ != kNoSocket) {
+    // Input left unread would turn the close into a reset.
+    DrainInput();
     closesocket(AsSocket(fd_));
     fd_ = kNoSocket;
   }

@@ -1,0 +1,124 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+
+#include "e2e/silent_run_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using SteadyClock = std::chrono::steady_clock;
+
+std::string PortOf(const std::string& address) {
+  return address.substr(address.rfind(':') + 1);
+}
+
+TEST_F(SilentRun, FirmwareThatIsNoRegularFileIsRefusedAtOnce) {
+  const std::string port = PortOf(StartPrinter("tcp", {"--port", "0"}));
+  ASSERT_EQ(::mkfifo(work.Join("fifo.fls").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink("/dev/zero", work.Join("zero.fls").c_str()), 0);
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);  // the program reaches it through this process's /proc entry
+  const std::string pipePath =
+      "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(pipeFds[0]);
+  for (const std::string& file : {work.Join("fifo.fls"), pipePath, work.Join("zero.fls")}) {
+    SCOPED_TRACE(file);
+    const auto begin = SteadyClock::now();
+    auto run = Run({"-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23", "-f", file});
+    EXPECT_LT(SteadyClock::now() - begin, 2s);
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_NE(Log().find("]  File Open Error. filename=" + file + "\r\n"), std::string::npos)
+        << Log();
+    EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+    EXPECT_FALSE(DriverFilesLeft());
+    ::unlink(programDir.Join("_VRT_QLX.txt").c_str());
+    printer.reset();
+    StartPrinter("tcp", {"--port", port});
+  }
+  ::close(pipeFds[0]);
+  ::close(pipeFds[1]);
+}
+
+TEST_F(SilentRun, DriverFileThatIsAFifoIsLeftAlone) {
+  const std::string image = Image(1000);
+  ASSERT_EQ(::mkfifo(work.Join("usb.dll").c_str(), 0644), 0);
+  const std::string port = PortOf(StartPrinter("tcp", {"--port", "0"}));
+  auto run = Run({"-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23", "-f",
+                  "TQR-23_V1.00_120826.fls"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(Received(), image);
+  struct stat st {};
+  ASSERT_EQ(::lstat(work.Join("usb.dll").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST_F(SilentRun, FullDiskUnderTheLogSendsTheLinesToTheFallbackWhole) {
+  // The program and its log on a small file system that is full.
+  testsupport::TempDir mountPoint;
+  const long binarySize = [] {
+    struct stat st {};
+    return ::stat(VRTQLX_BINARY, &st) == 0 ? static_cast<long>(st.st_size) : 0L;
+  }();
+  const std::string options = "size=" + std::to_string(binarySize + (256 << 10));
+  if (::mount("tmpfs", mountPoint.path().c_str(), "tmpfs", 0, options.c_str()) != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+  }
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+  } unmount{mountPoint.path()};
+  const std::string smallProgram = mountPoint.Join("vrtqlx");
+  testsupport::PlaceFile(VRTQLX_BINARY, smallProgram);
+  const std::string earlier = "VORTANE QLX\r\n\r\n" + std::string(4081, 'e');  // one whole page
+  testsupport::WriteFile(mountPoint.Join("_VRT_QLX.txt"), earlier);
+  {
+    const int filler = ::open(mountPoint.Join("filler").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(filler, 0);
+    const std::string block(4096, 'f');
+    while (::write(filler, block.data(), block.size()) > 0) {
+    }
+    ::close(filler);
+  }
+  program = smallProgram;
+  auto run =
+      Run({"-s", "-p", "NET", "127.0.0.1", "-tcpport", "1", "-m", "TQR-23", "-f", "absent.fls"});
+  EXPECT_EQ(run.exitCode, 2) << run.err;
+  EXPECT_EQ(testsupport::ReadFile(mountPoint.Join("_VRT_QLX.txt")), earlier);
+  const std::string fallback = testsupport::ReadFile(state.Join("vrtqlx/_VRT_QLX.txt"));
+  EXPECT_NE(fallback.find("]  Socket Connect Error! ip=127.0.0.1, tcpport=1\r\n\r\n"),
+            std::string::npos)
+      << fallback;
+}
+
+TEST_F(SilentRun, StopDuringAHexDownloadLeavesNoPrivateDirectory) {
+  testsupport::TempDir tmp;
+  testsupport::WriteFile(work.Join("fw.hex"), ":0400000011223344EE\n:00000001FF\n");
+  const std::string tty = StartPrinter("serial", {"--rate", "20000"});
+  auto run = StartRun({"-s", "-p", "COM1", "-m", "TQR-03", "-f", "fw.hex"},
+                      {{"QLX_COM1", tty + ",nomodem"}, {"TMPDIR", tmp.path()}});
+  ASSERT_TRUE(
+      WaitUntil([&] { return RunningPid() > 0 && !testsupport::ReadFile(received).empty(); }));
+  ASSERT_EQ(::kill(RunningPid(), SIGTERM), 0);
+  const auto result = run.get();
+  EXPECT_EQ(result.signal, SIGTERM) << result.err;
+  EXPECT_NE(Log().find("]  Download interrupted\r\n"), std::string::npos) << Log();
+  DIR* dir = ::opendir(tmp.path().c_str());
+  ASSERT_NE(dir, nullptr);
+  std::vector<std::string> left;
+  while (dirent* entry = ::readdir(dir)) {
+    if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+      left.push_back(entry->d_name);
+  }
+  ::closedir(dir);
+  EXPECT_TRUE(left.empty()) << left.front();
+}
+
+}  // namespace
