@@ -70,6 +70,7 @@ package: build
 # The program's package holds the program and its man page and needs no GUI library.
 check-package: deps-test package
 	@bash scripts/check-packages.sh $(BUILD)
+	@bash scripts/check-installed.sh $(BUILD)
 
 PREFIX ?= /usr/local
 

@@ -61,6 +61,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_NAME vrtqlx)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_DEPENDS "libcups2")
+# The log of an installed program lives in /var/log/vrtqlx (runs as root); purge removes it.
+set(CPACK_DEBIAN_VRTQLX_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The first line of each description is its package's synopsis.
 set(CPACK_COMPONENT_VRTQLX_DESCRIPTION
   "VORTANE QLX printer firmware downloader\n\

@@ -1,9 +1,13 @@
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/event_log.h"
 #include "app/exit_codes.h"
 #include "app/firmware_app.h"
+#include "app/run_report.h"
+#include "app/script_options.h"
 #include "app/usage.h"
 #include "framework/window_system.h"
 #include "platform/console_attach.h"
@@ -11,17 +15,33 @@
 
 int main(int argc, char** argv) {
   platform::AttachToCallersConsole();
+  std::vector<std::string> arguments(argv, argv + argc);
   // Help and version come before everything else: no window, no settings file, no log.
-  if (AnswerInformationRequest(std::vector<std::string>(argv, argv + argc))) return 0;
+  if (AnswerInformationRequest(arguments)) return 0;
+  std::string error;
+  auto script = TakeScriptOptions(arguments, error);
+  if (!script) {
+    std::fprintf(stderr, "vrtqlx: %s (vrtqlx --help lists the options)\n", error.c_str());
+    return 1;
+  }
+  if (!script->logFile.empty()) CEventLog::GetInstance()->SetLogFile(script->logFile);
   // Opened only when the run turns out to be interactive, and kept until the end.
   std::unique_ptr<fw::WindowSystem> windowSystem;
   CFirmwareApp app([&] {
     windowSystem = fw::OpenWindowSystem(argc, argv, kNoInteractiveWindowExitCode);
     return windowSystem != nullptr;
   });
-  app.SetCommandLine(argc, argv);
+  app.SetCommandLine(std::move(arguments));
+  const bool json = script->json;
+  app.SetScriptOptions(std::move(*script));
   platform::InstallStopSignals();
   const int exitCode = app.Run();
+  if (json) {
+    RunReport report = app.Outcome();
+    report.exitCode = exitCode;
+    std::printf("%s\n", RunReportJson(report).c_str());
+    std::fflush(stdout);
+  }
   // A run that a stop signal cut short has put everything back and written its log; it
   // ends by that signal, as its caller expects.
   platform::EndByStopSignal(platform::PendingStopSignal());

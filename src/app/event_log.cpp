@@ -46,12 +46,8 @@ std::string EscapeControls(const std::string& text) {
 CEventLog* CEventLog::GetInstance() {
   static CEventLog* instance = nullptr;
   if (instance == nullptr) {
-    auto moduleDir = platform::ProgramDirectory();
-    auto stateDir = platform::UserStateDirectory();
-    instance =
-        new CEventLog(moduleDir ? moduleDir.value() : std::string(),
-                      stateDir ? platform::JoinPath(stateDir.value(), "vrtqlx") : std::string(),
-                      platform::kStandardError);
+    const platform::LogPlaces places = platform::LogDirectories();
+    instance = new CEventLog(places.first, places.fallback, platform::kStandardError);
   }
   return instance;
 }
@@ -76,6 +72,8 @@ void CEventLog::Report(int silent, int notice, const std::string& text, const st
   const std::string line =
       platform::FormatLogStamp(platform::CurrentTime()) + "  " + EscapeControls(text);
   buffer += line + "\r\n";
+  lastMessage = EscapeControls(text);
+  lastReason = EscapeControls(reason);
   if (echoFd >= 0) {
     // A caller at a terminal sees the line at once; the log file gets it at exit.
     if (beforeEcho) beforeEcho();
@@ -85,20 +83,30 @@ void CEventLog::Report(int silent, int notice, const std::string& text, const st
   }
 }
 
+std::string CEventLog::LogFilePath() const {
+  if (!writtenTo.empty()) return writtenTo;
+  if (!logFile.empty()) return logFile;
+  return moduleDir.empty() ? std::string() : platform::JoinPath(moduleDir, kLogFileName);
+}
+
 void CEventLog::Flush() {
   if (buffer.empty()) return;
-  // When the program's directory cannot take the log (read-only installation, a directory
-  // in the file's place), the lines go to the user's state directory rather than be lost.
-  if (!AppendTo(moduleDir) && !fallbackDir.empty() &&
+  // When the named file or the log's directory cannot take the lines (read-only
+  // installation, a directory in the file's place, a full disk), they go to the user's state
+  // directory rather than be lost. A log directory of the system's is made when missing.
+  const std::string first =
+      !logFile.empty() ? logFile
+                       : (moduleDir.empty() ? std::string() : platform::JoinPath(moduleDir, kLogFileName));
+  if (logFile.empty() && !moduleDir.empty()) platform::MakeDirectories(moduleDir, 0755);
+  if (!AppendTo(first) && !fallbackDir.empty() &&
       platform::MakeDirectories(fallbackDir, 0700)) {
-    AppendTo(fallbackDir);
+    AppendTo(platform::JoinPath(fallbackDir, kLogFileName));
   }
   buffer.clear();
 }
 
-bool CEventLog::AppendTo(const std::string& dir) const {
-  if (dir.empty()) return false;
-  const std::string path = platform::JoinPath(dir, kLogFileName);
+bool CEventLog::AppendTo(const std::string& path) {
+  if (path.empty()) return false;
   bool created = false;
   auto file = platform::File::OpenForAppend(path);
   if (!file && file.error() == ENOENT) {
@@ -114,7 +122,10 @@ bool CEventLog::AppendTo(const std::string& dir) const {
   // The run's lines go down in one piece or not at all, so a full disk leaves no half line
   // for the next run's lines to join.
   const std::string entry = (created ? std::string(kBanner) : std::string()) + buffer + "\r\n";
-  if (file.value().AppendWhole(entry)) return true;
+  if (file.value().AppendWhole(entry)) {
+    writtenTo = path;
+    return true;
+  }
   if (created) platform::RemoveFile(path);
   return false;
 }

@@ -40,11 +40,22 @@ class CEventLog {
   void Flush();
 
   const std::string& PendingLines() const { return buffer; }
+  // The last message recorded in a silent run and the reason its echo carried.
+  const std::string& LastMessage() const { return lastMessage; }
+  const std::string& LastReason() const { return lastReason; }
+  // Names the log file itself (a script's --log), in place of the one beside the program.
+  void SetLogFile(std::string path) { logFile = std::move(path); }
+  // The file the lines went to at the last Flush, or would go to first; for the caller.
+  std::string LogFilePath() const;
 
  private:
-  bool AppendTo(const std::string& dir) const;
+  bool AppendTo(const std::string& path);
 
   std::string buffer;
+  std::string lastMessage;
+  std::string lastReason;
+  std::string logFile;
+  std::string writtenTo;
   std::string moduleDir;
   std::string fallbackDir;
   int echoFd;

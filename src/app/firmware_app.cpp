@@ -8,6 +8,7 @@
 #include "app/exit_codes.h"
 #include "app/file_error.h"
 #include "app/model_catalogue.h"
+#include "app/run_recorder.h"
 #include "app/terminal_progress.h"
 #include "download/download_dlg.h"
 #include "framework/dialog_colors.h"
@@ -93,8 +94,9 @@ bool CFirmwareApp::InitInstance() {
       std::string path;
       FindConnectedUsbPrinter(modelName, path);
       if (path.empty()) {
-        log->Report(CEventLog::kSilent, CEventLog::kMessage,
-                    "Not connected Printer using usb<" + modelName + ">");
+        const std::string refusal = "Not connected Printer using usb<" + modelName + ">";
+        log->Report(CEventLog::kSilent, CEventLog::kMessage, refusal);
+        report_ = {"failed", 0, modelName, "USB", "", FirmwarePath(), 0, 0, 0, "", refusal};
         SetExitCode(kSilentDownloadFailedExitCode);
         return false;
       }
@@ -107,27 +109,40 @@ bool CFirmwareApp::InitInstance() {
     mainWindow.firmwarePath = FirmwarePath();
     ApplyPortDefaults();
     mainWindow.port = port;
+    report_.model = modelName;
+    report_.port = flags.kindUsb ? "USB" : port.portName;
+    report_.file = mainWindow.firmwarePath;
     log->Report(CEventLog::kSilent, CEventLog::kNotice, "In silent mode");
-    const std::unique_ptr<TerminalProgress> progressLine = TerminalProgress::ForStandardError();
-    if (progressLine) {
-      mainWindow.observer = progressLine.get();
-      log->SetBeforeEcho([line = progressLine.get()] { line->EndLine(); });
+    if (script_.dryRun) {
+      DryRun(mainWindow);
+    } else {
+      RunSilentJob(mainWindow);
     }
-    mainWindow.DoModal();
-    log->SetBeforeEcho(nullptr);
-    if (mainWindow.downloadFailed) SetExitCode(kSilentDownloadFailedExitCode);
   } else if (outcome == -1) {
-    log->Report(CEventLog::kSilent, CEventLog::kMessage, "Invalid parameters");
-    mainWindow.silent = 0;
-    mainWindow.invalidParameters = 1;
-    mainWindow.DoModal();
+    log->Report(CEventLog::kSilent, CEventLog::kMessage, "Invalid parameters", invalidReason);
+    report_.outcome = "invalid parameters";
+    report_.reason = "Invalid parameters" + (invalidReason.empty() ? "" : " (" + invalidReason + ")");
+    if (script_.dryRun) {
+      SetExitCode(1);
+    } else {
+      mainWindow.silent = 0;
+      mainWindow.invalidParameters = 1;
+      mainWindow.DoModal();
+    }
+  } else if (script_.dryRun) {
+    ExplainUnsettledJob(true);
+    report_.outcome = "interactive";
+    if (!script_.json) std::fputs("vrtqlx: would open the operator's window\n", stdout);
   } else {
     mainWindow.silent = 0;
     if (interactiveWindow_ == InteractiveWindow::kUnavailable ||
         (openInteractiveWindow_ && !openInteractiveWindow_())) {
-      std::fputs(kNoInteractiveWindowText, stderr);
+      ExplainUnsettledJob(false);
+      report_.outcome = "no window";
       SetExitCode(kNoInteractiveWindowExitCode);
     } else {
+      ExplainUnsettledJob(true);
+      report_.outcome = "interactive";
       reportSocketFailure(CEventLog::kInteractive);
       mainWindow.DoModal();
     }
@@ -135,18 +150,114 @@ bool CFirmwareApp::InitInstance() {
   return false;
 }
 
+void CFirmwareApp::RunSilentJob(CDownloadDlg& window) {
+  CEventLog* log = CEventLog::GetInstance();
+  std::unique_ptr<TerminalProgress> progressLine;
+  if (!script_.quiet) progressLine = TerminalProgress::ForStandardError();
+  RunRecorder recorder(progressLine.get());
+  window.observer = &recorder;
+  if (progressLine) log->SetBeforeEcho([line = progressLine.get()] { line->EndLine(); });
+  window.DoModal();
+  log->SetBeforeEcho(nullptr);
+  if (progressLine) progressLine->Finish(window.downloadFailed != 0);
+  if (window.downloadFailed) SetExitCode(kSilentDownloadFailedExitCode);
+  report_.outcome = window.downloadFailed ? "failed" : "downloaded";
+  report_.bytesSent = recorder.sent;
+  report_.bytesTotal = recorder.total;
+  report_.seconds = recorder.Seconds();
+  report_.target = window.LinkTarget();
+  if (window.downloadFailed) {
+    report_.reason = log->LastMessage() +
+                     (log->LastReason().empty() ? "" : " (" + log->LastReason() + ")");
+  }
+}
+
+void CFirmwareApp::DryRun(CDownloadDlg& window) {
+  std::string device;
+  std::string reason;
+  const std::string refusal = window.RehearseSilentStart(device, reason);
+  report_.target = device;
+  report_.bytesTotal = window.imageLength;
+  if (!refusal.empty()) {
+    CEventLog::GetInstance()->Report(CEventLog::kSilent, CEventLog::kMessage, refusal, reason);
+    report_.outcome = "failed";
+    report_.reason = refusal + (reason.empty() ? "" : " (" + reason + ")");
+    SetExitCode(kSilentDownloadFailedExitCode);
+    return;
+  }
+  report_.outcome = "would download";
+  if (script_.json) return;
+  const std::string converted =
+      window.ConvertsBeforeSending(window.firmwarePath) ? ", converted from HEX text," : "";
+  std::printf("vrtqlx: would download %s%s (%u bytes) into a %s over %s (%s)\n",
+              window.firmwarePath.c_str(), converted.c_str(), window.imageLength,
+              modelName.c_str(), port.portName.c_str(), device.c_str());
+}
+
 int CFirmwareApp::ExitInstance() {
-  CEventLog::GetInstance()->Flush();
+  CEventLog* log = CEventLog::GetInstance();
+  // A dry run changes nothing, the log included: its lines were on standard error.
+  if (script_.dryRun) return fw::Application::ExitInstance();
+  log->Flush();
+  report_.logFile = log->LogFilePath();
+  const bool failed = ExitCode() != 0 && report_.outcome != "no window";
+  if (failed && !report_.logFile.empty() && !script_.quiet) {
+    std::fprintf(stderr, "vrtqlx: the log is %s\n", report_.logFile.c_str());
+  }
   return fw::Application::ExitInstance();
+}
+
+int CFirmwareApp::Refuse(std::string why) {
+  invalidReason = std::move(why);
+  return -1;
+}
+
+void CFirmwareApp::Warn(const std::string& text) const {
+  if (!script_.quiet) std::fprintf(stderr, "vrtqlx: %s\n", text.c_str());
+}
+
+void CFirmwareApp::WarnOfUnknownModel() const {
+  if (ModelCodeForName(modelName) != ModelCodeForName("TQR-03") || modelName == "TQR-03") return;
+  Warn("model " + modelName + " is not in the catalogue: it is downloaded as a TQR-03");
+}
+
+std::string CFirmwareApp::JobSummary() const {
+  std::string summary = "port " + (flags.kindUsb && !flags.portResolved ? "USB" : port.portName);
+  if (flags.kindNet) summary += " (TCP port " + std::to_string(port.baudRate) + ")";
+  if (!modelName.empty()) summary += ", model " + modelName;
+  if (!firmwareName.empty()) summary += ", file " + firmwareName;
+  return summary;
+}
+
+void CFirmwareApp::ExplainUnsettledJob(bool windowOpens) const {
+  const bool silentAsked = arguments_.size() > 1 && arguments_[1] == "-s";
+  if (!silentAsked) {
+    if (!windowOpens) std::fputs(kNoInteractiveWindowText, stderr);
+    return;
+  }
+  // The caller asked for an unattended run: say why it is not one.
+  std::fprintf(stderr, "vrtqlx: -s cannot settle the job: %s; %s\n", unsettled.c_str(),
+               windowOpens ? "the operator's window opens to choose"
+                           : "no operator window can open here to choose (name -m and -f)");
 }
 
 int CFirmwareApp::DecideOutcome() {
   const std::string settingsPath = platform::JoinPath(workDir, kSettingsFileName);
   try {
-    if (FileExists(settingsPath)) return LoadSettingsFile(settingsPath);
+    if (FileExists(settingsPath)) {
+      const int outcome = LoadSettingsFile(settingsPath);
+      // A settings file left in the working directory overrides whatever the caller typed:
+      // say so, and what it targets.
+      if (arguments_.size() > 1) {
+        Warn("the settings file " + settingsPath + " takes precedence over the command line" +
+             (outcome == 1 ? ": " + JobSummary() : std::string()));
+      }
+      return outcome;
+    }
   } catch (const FileError&) {
     // The settings file is there, so a silent job was asked for, but it cannot be opened:
     // the job's parameters are unusable.
+    invalidReason = settingsPath + " cannot be opened";
     return -1;
   }
   return ParseCommandLine();

@@ -6,6 +6,8 @@
 
 #include "app/run_flags.h"
 #include "app/run_mode.h"
+#include "app/run_report.h"
+#include "app/script_options.h"
 #include "framework/application.h"
 #include "ports/port_settings.h"
 
@@ -20,6 +22,10 @@ class CFirmwareApp : public fw::Application {
   // The argument vector as the runtime hands it over; index 0 is the program.
   void SetCommandLine(int argc, const char* const* argv);
   void SetCommandLine(std::vector<std::string> arguments);
+  // The program's own options a script gave before the command line.
+  void SetScriptOptions(ScriptOptions options) { script_ = std::move(options); }
+  // What the run did, for --json (its exit code is the caller's to fill in).
+  const RunReport& Outcome() const { return report_; }
 
   bool InitInstance() override;
   int ExitInstance() override;
@@ -54,11 +60,28 @@ class CFirmwareApp : public fw::Application {
   std::string firmwareName;
   std::string workDir;
   RunFlags flags;
+  // Why the job's parameters are invalid, and why "-s" could not settle its model or file.
+  std::string invalidReason;
+  std::string unsettled;
 
  private:
   // The outcome of the settings file when there is one, else of the command line.
   int DecideOutcome();
+  // Records why the parameters are invalid; answers -1.
+  int Refuse(std::string why);
+  // A word to the caller on standard error (not with --quiet); the log never sees it.
+  void Warn(const std::string& text) const;
+  void WarnOfUnknownModel() const;
+  // What the job targets, for the notices and the dry run: "COM4, model TQR-23, file x".
+  std::string JobSummary() const;
+  // Runs the silent job in `window`, or rehearses it for --dry-run; fills the report.
+  void RunSilentJob(class CDownloadDlg& window);
+  void DryRun(class CDownloadDlg& window);
+  // Why an interactive start cannot be what a caller of "-s" wanted.
+  void ExplainUnsettledJob(bool windowOpens) const;
 
+  ScriptOptions script_;
+  RunReport report_;
   InteractiveWindow interactiveWindow_;
   InteractiveWindowOpener openInteractiveWindow_;
   std::vector<std::string> arguments_;

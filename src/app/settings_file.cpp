@@ -14,7 +14,7 @@ int CFirmwareApp::LoadSettingsFile(const std::string& path) {
   // A settings file that is there but cannot be read (a directory, not a regular file,
   // too large, a read error) asked for a silent job that has no usable parameters.
   auto loaded = platform::ProfileReader::Load(path);
-  if (!loaded) return -1;
+  if (!loaded) return Refuse(path + " cannot be read: " + loaded.Describe());
   const platform::ProfileReader& ini = loaded.value();
 
   CEventLog* log = CEventLog::GetInstance();
@@ -24,11 +24,14 @@ int CFirmwareApp::LoadSettingsFile(const std::string& path) {
 
   const std::string portType = ToUpperAscii(ini.GetString(kSection, "PORTTYPE", ""));
   const PortKind kind = ClassifyPortValue(portType);
-  if (kind == PortKind::kNone) return -1;
+  if (kind == PortKind::kNone) {
+    return Refuse("PORTTYPE=" + portType + " in " + path +
+                  ": no port (COMn, LPTn, USB or NET)");
+  }
   std::string address;
   if (kind == PortKind::kNet) {
     address = ini.GetString(kSection, "IP", "");
-    if (address.empty()) return -1;
+    if (address.empty()) return Refuse("PORTTYPE=NET in " + path + " needs IP");
   }
   notice((std::string("Select ") + SelectPort(kind, portType, address, port, flags) + " in INI")
              .c_str());
@@ -48,9 +51,11 @@ int CFirmwareApp::LoadSettingsFile(const std::string& path) {
   modelName = ini.GetString(kSection, "MODELNAME", "");
   if (!modelName.empty()) {
     if (!IsKnownFamily(modelName)) {
+      const std::string refused = modelName;
       modelName.clear();
-      return -1;
+      return Refuse("MODELNAME=" + refused + " in " + path + ": no model of the range");
     }
+    WarnOfUnknownModel();
     flags.modelGiven = 1;
     notice("Select file");
   }
@@ -60,19 +65,25 @@ int CFirmwareApp::LoadSettingsFile(const std::string& path) {
     const bool endsInFls =
         firmwareName.size() >= 3 && firmwareName.compare(firmwareName.size() - 3, 3, "fls") == 0;
     if (!endsInFls || modelName.empty()) {
+      const std::string refused = firmwareName;
       firmwareName.clear();
-      return -1;
+      return Refuse(!endsInFls ? "FWNAME=" + refused + " in " + path + " does not end in fls"
+                               : "FWNAME in " + path + " needs MODELNAME");
     }
     flags.fileGiven = 1;
     notice("Select file");
     return 1;
   }
   if (flags.modelGiven == 1) {
-    if (!FindFirmwareForModel()) return -1;
+    if (!FindFirmwareForModel()) {
+      return Refuse("no firmware file " + modelName + "_..._MMDDYY.fls in " + workDir);
+    }
     flags.fileGiven = 1;
     return 1;
   }
-  if (!FindAnyFirmware()) return -1;
+  if (!FindAnyFirmware()) {
+    return Refuse("no single firmware file (*.fls) names the model in " + workDir);
+  }
   flags.fileGiven = 1;
   flags.modelGiven = 1;
   return 1;

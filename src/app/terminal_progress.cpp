@@ -57,6 +57,9 @@ bool TerminalProgress::DueForRedraw(Phase phase, bool last) {
 }
 
 void TerminalProgress::OnSending(uint64_t sent, uint64_t total) {
+  lastSent = sent;
+  lastTotal = total;
+  lastSendMs = platform::CurrentClock().NowMs();
   if (!DueForRedraw(Phase::kSending, sent == total)) return;
   std::string text = Amount("sending", sent, total);
   const uint64_t elapsedMs = lastDrawMs - sendStartMs;
@@ -78,6 +81,21 @@ void TerminalProgress::OnEnded() {
   shown = Phase::kNone;
 }
 
+void TerminalProgress::Finish(bool failed) {
+  EndLine();
+  char text[128];
+  if (failed) {
+    std::snprintf(text, sizeof text, "stopped after %llu of %llu bytes\n",
+                  static_cast<unsigned long long>(lastSent),
+                  static_cast<unsigned long long>(lastTotal));
+  } else {
+    const double seconds = static_cast<double>(lastSendMs - sendStartMs) / 1000.0;
+    std::snprintf(text, sizeof text, "sent %llu bytes in %.1f s\n",
+                  static_cast<unsigned long long>(lastSent), seconds);
+  }
+  platform::WriteText(fd, text);
+}
+
 void TerminalProgress::EndLine() {
   if (!lineOpen) return;
   platform::WriteText(fd, "\n");
@@ -85,7 +103,12 @@ void TerminalProgress::EndLine() {
   drawnLength = 0;
 }
 
-void TerminalProgress::Draw(const std::string& text) {
+void TerminalProgress::Draw(const std::string& full) {
+  // Cut to the terminal's width: a line that wrapped could not be drawn over, and each
+  // redraw would leave a trail.
+  const int columns = platform::TerminalColumns(fd);
+  const std::string text =
+      columns > 1 && full.size() >= static_cast<size_t>(columns) ? full.substr(0, columns - 1) : full;
   // Blanks cover what a longer earlier line left on the terminal.
   std::string line = "\r" + text;
   if (text.size() < drawnLength) line.append(drawnLength - text.size(), ' ');

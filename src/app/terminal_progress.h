@@ -24,6 +24,9 @@ class TerminalProgress final : public DownloadObserver {
   void OnEnded() override;
   // Ends a line drawn so far, so that other output starts on a line of its own.
   void EndLine();
+  // The run's last word on the terminal: how many bytes went in how long, or where the
+  // download stopped.
+  void Finish(bool failed);
 
  private:
   enum class Phase { kNone, kSending, kWaiting };
@@ -36,6 +39,9 @@ class TerminalProgress final : public DownloadObserver {
   Phase shown = Phase::kNone;
   uint64_t lastDrawMs = 0;
   uint64_t sendStartMs = 0;
+  uint64_t lastSent = 0;
+  uint64_t lastTotal = 0;
+  uint64_t lastSendMs = 0;
   size_t drawnLength = 0;
   bool lineOpen = false;
 };

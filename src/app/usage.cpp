@@ -9,8 +9,19 @@ namespace {
 
 constexpr const char* kUsage =
     R"(Usage: vrtqlx                 the operator's window (needs a display)
-       vrtqlx -s [OPTION]...   an unattended download, without any window
+       vrtqlx [SCRIPT OPTION]... -s [OPTION]...   an unattended download, without any window
+       vrtqlx [SCRIPT OPTION]...  the job of a vrtqlx.ini in the working directory
        vrtqlx --help | --version
+
+Script options (before -s; with a vrtqlx.ini alone):
+  --json            print one JSON object on standard output at the end: outcome,
+                    exit_code, model, port, target, file, bytes_sent, bytes_total,
+                    seconds, log_file, reason
+  --dry-run         settle the job as the run would (settings file, newest file, model,
+                    HEX conversion, the port's device) and say what it would do; no port
+                    is opened, no queue paused, no log written; exit code as the run's start
+  --quiet           no progress line and no notices on standard error
+  --log FILE        append the log to FILE instead of _VRT_QLX.txt
 
 Options of an unattended download (after -s, in any order):
   -m MODEL          printer model, e.g. TQR-23
@@ -37,7 +48,10 @@ Settings file:
 Log:
   Errors of unattended runs are appended to _VRT_QLX.txt beside the program (or in the
   user's state directory when that directory cannot take it) and written to standard
-  error. When standard error is a terminal, a progress line shows the download.
+  error, each with its reason there. A program installed in /usr/bin or /usr/local/bin
+  logs to /var/log/vrtqlx/ when run as root and to the user's state directory otherwise.
+  A failed run's last line on standard error names the log file. When standard error is
+  a terminal, a progress line shows the download.
 
 Exit codes:
   0  the download ran to its end (or help and version were printed)

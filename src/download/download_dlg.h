@@ -109,6 +109,18 @@ class CDownloadDlg : public fw::Dialog {
   void OnDownload();
   void DownloadHexFile();
 
+  // A silent job's start step rehearsed for a dry run: converts a HEX file as the run
+  // would, reads the image, and finds the device the port name opens, without opening the
+  // link, writing a driver file or touching a queue. Answers the message the start step
+  // would fail with ("" when nothing is in the way) and, in `reason`, why; `device` gets
+  // the device (or "ADDRESS:PORT" over TCP), and imageLength the bytes that would be sent.
+  std::string RehearseSilentStart(std::string& device, std::string& reason);
+  // Where the link's bytes go: "ADDRESS:PORT" over TCP, else the device the port opens.
+  std::string LinkTarget() const;
+  // Whether a silent job converts the file first: a TQR-03 or TQR-04 file of HEX or
+  // S-record text.
+  bool ConvertsBeforeSending(const std::string& path) const;
+
  private:
   void SetHelpText(const char* text);
   void EnableButtons();

@@ -58,7 +58,8 @@ void CDownloadDlg::StartDownload() {
       if (const int signal = platform::PendingStopSignal(); signal != 0)
         return InterruptDownload(signal);
       return FailStart("Socket Connect Error! ip=" + port.portName +
-                       ", tcpport=" + std::to_string(port.baudRate));
+                           ", tcpport=" + std::to_string(port.baudRate),
+                       socket.LastFailure());
     }
   } else {
     if (!portIO.Configure(port)) return FailStart("Port Configuration Set Error!");
@@ -222,12 +223,17 @@ void CDownloadDlg::OnTimer(int id) {
       SetTimer(kTimerSettle, 10);
       break;
     }
-    case kTimerWriteFailed:
+    case kTimerWriteFailed: {
       SetTimer(kTimerEnd, 10);
       downloadFailed = 1;
       if (observer) observer->OnEnded();
-      Report("Write Failed!");
+      // The log line stays as it is; a caller at a terminal also learns why and how far.
+      std::string reason = useSocket ? socket.LastFailure() : std::string();
+      if (!reason.empty()) reason += "; ";
+      reason += std::to_string(bytesSent) + " of " + std::to_string(imageLength) + " bytes sent";
+      CEventLog::GetInstance()->Report(silent, CEventLog::kMessage, "Write Failed!", reason);
       break;
+    }
     case kTimerSettle:
       ++progress;
       MoveBar();

@@ -24,7 +24,16 @@ class CPrinterSocket {
   // Lets go of a connection that never came up.
   void Detach() { socket_.Close(); }
   bool IsOpen() const { return socket_.IsOpen(); }
+  // Why the last call that failed did, in the system's words ("" when none failed).
+  const std::string& LastFailure() const { return lastFailure_; }
 
  private:
+  template <typename Result>
+  int Answer(const Result& result) {
+    if (!result) lastFailure_ = result.Describe();
+    return result ? 1 : 0;
+  }
+
   platform::TcpSocket socket_;
+  std::string lastFailure_;
 };

@@ -17,8 +17,12 @@ bool ReadsAsHexRecords(const std::string& path) {
 // The firmware of the two HEX models usually comes as HEX or S-record text, which an
 // unattended job converts as the Download button does; an image made beforehand (or a
 // file that cannot be read, which the start step then reports) goes as it is.
+bool CDownloadDlg::ConvertsBeforeSending(const std::string& path) const {
+  return IsHexModel(modelCode) && ReadsAsHexRecords(path);
+}
+
 void CDownloadDlg::StartSilentDownload() {
-  if (IsHexModel(modelCode) && ReadsAsHexRecords(firmwarePath)) {
+  if (ConvertsBeforeSending(firmwarePath)) {
     DownloadHexFile();
   } else {
     StartDownload();

@@ -16,4 +16,17 @@ SysResult<std::string> ProgramDirectory();
 // $HOME/.local/state. Fails with ENOENT when neither can be told. Nothing is created.
 SysResult<std::string> UserStateDirectory();
 
+// Where the log file lives (`first`), and where its lines go when that place cannot take
+// them (`fallback`, the user's state directory's vrtqlx; empty when there is none).
+struct LogPlaces {
+  std::string first;
+  std::string fallback;
+};
+
+// Beside the program, as the program has always kept it, for a build tree or a folder the
+// program was copied to. A program installed under a system prefix on Linux (/usr/bin,
+// /usr/local/bin, ...) cannot write there: its log lives where Linux keeps logs,
+// /var/log/vrtqlx for root and the user's state directory for anyone else.
+LogPlaces LogDirectories();
+
 }  // namespace platform

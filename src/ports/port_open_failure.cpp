@@ -23,6 +23,14 @@ std::string DescribeOpenFailure(const std::string& node, const platform::SysStat
     case EWOULDBLOCK:
       text += "; another program holds the port";
       break;
+    case ENOTTY:
+    case EINVAL:
+      // A line that has no modem status (a pseudo-terminal, an adapter without DSR).
+      if (std::strstr(status.call(), "TIOCM") != nullptr ||
+          std::strstr(status.call(), "ModemStatus") != nullptr) {
+        text += "; a line without modem status is named as NODE,nomodem in QLX_COMn";
+      }
+      break;
     default:
       break;
   }

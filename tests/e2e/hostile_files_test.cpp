@@ -16,10 +16,6 @@ namespace {
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
-std::string PortOf(const std::string& address) {
-  return address.substr(address.rfind(':') + 1);
-}
-
 TEST_F(SilentRun, FirmwareThatIsNoRegularFileIsRefusedAtOnce) {
   const std::string port = PortOf(StartPrinter("tcp", {"--port", "0"}));
   ASSERT_EQ(::mkfifo(work.Join("fifo.fls").c_str(), 0644), 0);

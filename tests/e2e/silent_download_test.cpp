@@ -11,10 +11,6 @@
 
 namespace {
 
-std::string PortOf(const std::string& address) {
-  return address.substr(address.rfind(':') + 1);
-}
-
 TEST_F(SilentRun, TcpDownloadArrivesByteForByte) {
   // A printer that talks back and reads slowly: its answer is read, so the connection
   // never ends in a reset that would throw away what is still on its way.

@@ -15,6 +15,11 @@
 #include "support/process_runner.h"
 #include "support/temp_dir.h"
 
+// The port of a simulator's "127.0.0.1:PORT" ready line.
+inline std::string PortOf(const std::string& address) {
+  return address.substr(address.rfind(':') + 1);
+}
+
 // Runs a copy of build/vrtqlx from a scratch program directory (its log lives there) in a
 // scratch working directory, against build/qlx-printer-sim.
 class SilentRun : public ::testing::Test {

@@ -47,4 +47,22 @@ SysResult<std::string> UserStateDirectory() {
   return SysResult<std::string>::Fail("getenv", ENOENT);
 }
 
+LogPlaces LogDirectories() {
+  static const char* const kSystemPrograms[] = {"/usr/bin",  "/usr/local/bin", "/bin",
+                                                "/usr/sbin", "/usr/local/sbin", "/sbin"};
+  auto state = UserStateDirectory();
+  LogPlaces places;
+  if (state) places.fallback = state.value() + "/vrtqlx";
+  auto program = ProgramDirectory();
+  if (!program) return places;
+  for (const char* dir : kSystemPrograms) {
+    if (program.value() == dir) {
+      places.first = geteuid() == 0 ? std::string("/var/log/vrtqlx") : places.fallback;
+      return places;
+    }
+  }
+  places.first = program.value();
+  return places;
+}
+
 }  // namespace platform

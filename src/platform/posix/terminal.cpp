@@ -1,3 +1,4 @@
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "platform/sys_result.h"
@@ -16,6 +17,12 @@ void WriteText(int fd, std::string_view text) {
     if (put <= 0) return;
     text.remove_prefix(static_cast<size_t>(put));
   }
+}
+
+int TerminalColumns(int fd) {
+  winsize size{};
+  if (::ioctl(fd, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
 }
 
 }  // namespace platform

@@ -46,4 +46,11 @@ SysResult<std::string> UserStateDirectory() {
   return SysResult<std::string>::Fail("getenv", ENOENT);
 }
 
+LogPlaces LogDirectories() {
+  LogPlaces places;
+  if (auto state = UserStateDirectory()) places.fallback = state.value() + "\\vrtqlx";
+  if (auto program = ProgramDirectory()) places.first = program.value();
+  return places;
+}
+
 }  // namespace platform

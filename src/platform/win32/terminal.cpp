@@ -1,4 +1,5 @@
 #include <io.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -17,6 +18,13 @@ void WriteText(int fd, std::string_view text) {
     if (put <= 0) return;
     text.remove_prefix(static_cast<size_t>(put));
   }
+}
+
+int TerminalColumns(int fd) {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  if (handle == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(handle, &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
 }  // namespace platform

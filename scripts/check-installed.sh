@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# `make check`: the packages installed as an administrator would install them. The
+# installed program logs to /var/log/vrtqlx as root and to the state directory as a user;
+# removing vrtqlx-gui leaves nothing behind; purging both leaves nothing at all. Runs only
+# as root on a machine where neither package is installed already (it installs and purges).
+set -uo pipefail
+build=${1:-build}
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+passed=0
+failed=0
+check() {  # check <name> <condition…>
+  local name=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "ok      $name"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  $name"
+  fi
+}
+if [ "$(id -u)" -ne 0 ] || dpkg-query -W vrtqlx >/dev/null 2>&1; then
+  echo "installed: needs root and a machine without vrtqlx installed; 0 passed, 1 failed"
+  exit 1
+fi
+scratch=$(mktemp -d)
+purge() { dpkg --purge vrtqlx-gui vrtqlx >/dev/null 2>&1; rm -rf "$scratch"; }
+trap purge EXIT
+export DEBIAN_FRONTEND=noninteractive CUPS_SERVER=/nonexistent
+dpkg -i "$build/vrtqlx_${version}_amd64.deb" "$build/vrtqlx-gui_${version}_amd64.deb" >/dev/null
+check "both packages install" test -x /usr/bin/vrtqlx
+
+cd "$scratch" || exit 1
+/usr/bin/vrtqlx -s -p LPX1 2>/dev/null
+check "as root the log goes to /var/log/vrtqlx" \
+  grep -q 'Invalid parameters' /var/log/vrtqlx/_VRT_QLX.txt
+check "and not beside the program" test ! -e /usr/bin/_VRT_QLX.txt
+mkdir -p "$scratch/user"
+chown nobody "$scratch/user"
+runuser -u nobody -- env XDG_STATE_HOME="$scratch/user" CUPS_SERVER=/nonexistent \
+  /usr/bin/vrtqlx -s -p LPX1 2>/dev/null
+check "as a user it goes to the state directory" \
+  grep -q 'Invalid parameters' "$scratch/user/vrtqlx/_VRT_QLX.txt"
+
+dpkg --remove vrtqlx-gui >/dev/null
+check "removing vrtqlx-gui leaves nothing (no config-files state)" \
+  bash -c "! dpkg-query -W -f='\${Status}' vrtqlx-gui 2>/dev/null | grep -Eq 'config-files| installed\$'"
+dpkg --purge vrtqlx >/dev/null
+check "purge leaves no package, no log and no file" \
+  bash -c "! dpkg-query -W vrtqlx >/dev/null 2>&1 && test ! -e /var/log/vrtqlx && \
+           test ! -e /usr/bin/vrtqlx && test ! -e /usr/lib/x86_64-linux-gnu/vrtqlx"
+echo "installed: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,63 @@
+#include "app/run_report.h"
+
+#include <cstdio>
+
+namespace {
+
+// The length of the UTF-8 sequence that starts at `at`, or 0 when it is none.
+size_t Utf8Length(const std::string& text, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  size_t length = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else if (const size_t length = c >= 0x80 ? Utf8Length(text, i) : 0; length > 0) {
+      out.append(text, i, length);
+      i += length - 1;
+    } else {
+      // Control characters, and bytes that are no UTF-8 (taken as Latin-1).
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+std::string RunReportJson(const RunReport& report) {
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.3f", report.seconds);
+  return "{\"outcome\": " + Quoted(report.outcome) +
+         ", \"exit_code\": " + std::to_string(report.exitCode) +
+         ", \"model\": " + Quoted(report.model) + ", \"port\": " + Quoted(report.port) +
+         ", \"target\": " + Quoted(report.target) + ", \"file\": " + Quoted(report.file) +
+         ", \"bytes_sent\": " + std::to_string(report.bytesSent) +
+         ", \"bytes_total\": " + std::to_string(report.bytesTotal) + ", \"seconds\": " + seconds +
+         ", \"log_file\": " + Quoted(report.logFile) + ", \"reason\": " + Quoted(report.reason) +
+         "}";
+}
