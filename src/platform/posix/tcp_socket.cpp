@@ -17,27 +17,13 @@
 
 #include "platform/host_lookup.h"
 #include "platform/stop_request.h"
+#include "platform/tcp_waits.h"
 
 namespace platform {
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
-// The longest a wait sleeps before it looks at a stop request again; a stop signal
-// usually interrupts it sooner.
-constexpr int kStopCheckMs = 100;
-// Acknowledgements raise no event: the wait looks this often, so a fast printer is not
-// kept waiting (an ioctl every few milliseconds costs next to nothing).
-constexpr int kFirstAckCheckMs = 1;
-constexpr int kLongestAckCheckMs = 5;
-// The system doubles it for its own bookkeeping.
-constexpr int kSendBufferBytes = 256 * 1024;
-
-int MsSince(SteadyClock::time_point start) {
-  return static_cast<int>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count());
-}
+using namespace tcpwaits;
 
 // Sleeps until `events` on fd or at most `ms`; false on a stop request.
 bool WaitSlice(int fd, short events, int ms) {
@@ -119,8 +105,6 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   }
   int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  // A bounded send buffer keeps the bytes counted as sent close to those the printer has
-  // taken, so progress is honest and the last acknowledgement is not far behind.
   int buffer = kSendBufferBytes;
   setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
   return OkStatus();
@@ -191,8 +175,7 @@ SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
     }
     const int left = stallTimeoutMs - MsSince(lastProgress);
     if (left <= 0) return SysStatus::Fail("send", ETIMEDOUT);
-    // Acknowledgements raise no event of their own: the wait sleeps, waking early for
-    // input to drain.
+    // The wait sleeps, waking early for input to drain.
     if (!WaitSlice(fd, inputEnded_ ? 0 : POLLIN, std::min(left, sleepMs)))
       return SysStatus::Fail("send", EINTR);
     sleepMs = std::min(sleepMs * 2, kLongestAckCheckMs);

@@ -14,6 +14,7 @@
 #include "platform/host_lookup.h"
 #include "platform/stop_request.h"
 #include "platform/tcp_socket.h"
+#include "platform/tcp_waits.h"
 #include "platform/win32/errors.h"
 
 namespace platform {
@@ -48,19 +49,7 @@ int SocketErrno() {
   }
 }
 
-using SteadyClock = std::chrono::steady_clock;
-
-// The longest a wait sleeps before it looks at a stop request again.
-constexpr int kStopCheckMs = 100;
-// The acknowledgement wait looks often at first, so a fast printer is not kept waiting.
-constexpr int kFirstAckCheckMs = 1;
-constexpr int kLongestAckCheckMs = 5;
-constexpr int kSendBufferBytes = 256 * 1024;
-
-int MsSince(SteadyClock::time_point start) {
-  return static_cast<int>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count());
-}
+using namespace tcpwaits;
 
 bool SystemLookUp(const std::string& host, uint32_t& address) {
   addrinfo hints{};
@@ -169,8 +158,6 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   BOOL one = TRUE;
   setsockopt(AsSocket(fd_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one),
              sizeof one);
-  // A bounded send buffer keeps the bytes counted as sent close to those the printer has
-  // taken, so progress is honest.
   int buffer = kSendBufferBytes;
   setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer),
              sizeof buffer);
