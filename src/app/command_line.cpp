@@ -31,7 +31,7 @@ int CFirmwareApp::ParseCommandLine() {
       const std::string value = ToUpperAscii(args[i + 1]);
       const PortKind kind = ClassifyPortValue(value);
       if (kind == PortKind::kNone) {
-        return Refuse("-p " + args[i + 1] +
+        return Refuse("-p " + ShownValue(args[i + 1]) +
                       ": no port (COM1 ... COM20, LPT1 ... LPT3, USB or NET ADDRESS)");
       }
       // "NET" takes the printer's address as one more argument.
@@ -42,14 +42,16 @@ int CFirmwareApp::ParseCommandLine() {
       i += net ? 3 : 2;
     } else if (option == "-b") {
       if (!hasValue) return Refuse("-b needs a baud rate");
-      if (flags.kindCom == 0) return Refuse("-b " + args[i + 1] + ": no COM port named before it");
+      if (flags.kindCom == 0) {
+        return Refuse("-b " + ShownValue(args[i + 1]) + ": no COM port named before it");
+      }
       port.baudRate = LeadingDecimal(args[i + 1]);
       notice("Select baudrate");
       i += 2;
     } else if (option == "-tcpport") {
       if (!hasValue) return Refuse("-tcpport needs a TCP port");
       if (flags.kindNet == 0) {
-        return Refuse("-tcpport " + args[i + 1] + ": no NET address named before it");
+        return Refuse("-tcpport " + ShownValue(args[i + 1]) + ": no NET address named before it");
       }
       port.baudRate = LeadingDecimal(args[i + 1]);
       notice("Select tcpport");
@@ -62,7 +64,7 @@ int CFirmwareApp::ParseCommandLine() {
       i += 2;
     } else {
       // Skipped, as it always was; a caller who mistyped an option learns of it.
-      Warn("unknown option " + option + " skipped");
+      Warn("unknown option " + ShownValue(option) + " skipped");
       ++i;
     }
   }

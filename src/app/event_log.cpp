@@ -95,11 +95,11 @@ void CEventLog::Flush() {
   // installation, a directory in the file's place, a full disk), they go to the user's state
   // directory rather than be lost. A log directory of the system's is made when missing.
   const std::string first =
-      !logFile.empty() ? logFile
-                       : (moduleDir.empty() ? std::string() : platform::JoinPath(moduleDir, kLogFileName));
+      !logFile.empty()
+          ? logFile
+          : (moduleDir.empty() ? std::string() : platform::JoinPath(moduleDir, kLogFileName));
   if (logFile.empty() && !moduleDir.empty()) platform::MakeDirectories(moduleDir, 0755);
-  if (!AppendTo(first) && !fallbackDir.empty() &&
-      platform::MakeDirectories(fallbackDir, 0700)) {
+  if (!AppendTo(first) && !fallbackDir.empty() && platform::MakeDirectories(fallbackDir, 0700)) {
     AppendTo(platform::JoinPath(fallbackDir, kLogFileName));
   }
   buffer.clear();

@@ -7,6 +7,7 @@
 #include "app/event_log.h"
 #include "app/exit_codes.h"
 #include "app/file_error.h"
+#include "app/job_values.h"
 #include "app/model_catalogue.h"
 #include "app/run_recorder.h"
 #include "app/terminal_progress.h"
@@ -121,7 +122,8 @@ bool CFirmwareApp::InitInstance() {
   } else if (outcome == -1) {
     log->Report(CEventLog::kSilent, CEventLog::kMessage, "Invalid parameters", invalidReason);
     report_.outcome = "invalid parameters";
-    report_.reason = "Invalid parameters" + (invalidReason.empty() ? "" : " (" + invalidReason + ")");
+    report_.reason =
+        "Invalid parameters" + (invalidReason.empty() ? "" : " (" + invalidReason + ")");
     if (script_.dryRun) {
       SetExitCode(1);
     } else {
@@ -167,8 +169,8 @@ void CFirmwareApp::RunSilentJob(CDownloadDlg& window) {
   report_.seconds = recorder.Seconds();
   report_.target = window.LinkTarget();
   if (window.downloadFailed) {
-    report_.reason = log->LastMessage() +
-                     (log->LastReason().empty() ? "" : " (" + log->LastReason() + ")");
+    report_.reason =
+        log->LastMessage() + (log->LastReason().empty() ? "" : " (" + log->LastReason() + ")");
   }
 }
 
@@ -190,8 +192,8 @@ void CFirmwareApp::DryRun(CDownloadDlg& window) {
   const std::string converted =
       window.ConvertsBeforeSending(window.firmwarePath) ? ", converted from HEX text," : "";
   std::printf("vrtqlx: would download %s%s (%u bytes) into a %s over %s (%s)\n",
-              window.firmwarePath.c_str(), converted.c_str(), window.imageLength,
-              modelName.c_str(), port.portName.c_str(), device.c_str());
+              window.firmwarePath.c_str(), converted.c_str(), window.imageLength, modelName.c_str(),
+              port.portName.c_str(), device.c_str());
 }
 
 int CFirmwareApp::ExitInstance() {
@@ -218,7 +220,7 @@ void CFirmwareApp::Warn(const std::string& text) const {
 
 void CFirmwareApp::WarnOfUnknownModel() const {
   if (ModelCodeForName(modelName) != ModelCodeForName("TQR-03") || modelName == "TQR-03") return;
-  Warn("model " + modelName + " is not in the catalogue: it is downloaded as a TQR-03");
+  Warn("model " + ShownValue(modelName) + " is not in the catalogue: it is downloaded as a TQR-03");
 }
 
 std::string CFirmwareApp::JobSummary() const {

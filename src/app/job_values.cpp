@@ -71,3 +71,8 @@ int32_t LeadingDecimal(std::string_view text) {
   }
   return static_cast<int32_t>(value);
 }
+
+std::string ShownValue(const std::string& value) {
+  constexpr size_t kLongest = 64;
+  return value.size() <= kLongest ? value : value.substr(0, kLongest) + "...";
+}

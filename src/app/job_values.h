@@ -28,6 +28,10 @@ const char* SelectPort(PortKind kind, const std::string& value, const std::strin
 
 std::string ToUpperAscii(std::string text);
 
+// A value as a reason on standard error shows it: whole when short, cut when a caller
+// passed something huge.
+std::string ShownValue(const std::string& value);
+
 // The number formed by the leading decimal digits of `text` (0 when there are none),
 // saturating at the largest 32-bit value so that any length of digits is safe.
 int32_t LeadingDecimal(std::string_view text);

@@ -25,7 +25,7 @@ int CFirmwareApp::LoadSettingsFile(const std::string& path) {
   const std::string portType = ToUpperAscii(ini.GetString(kSection, "PORTTYPE", ""));
   const PortKind kind = ClassifyPortValue(portType);
   if (kind == PortKind::kNone) {
-    return Refuse("PORTTYPE=" + portType + " in " + path +
+    return Refuse("PORTTYPE=" + ShownValue(portType) + " in " + path +
                   ": no port (COMn, LPTn, USB or NET)");
   }
   std::string address;
@@ -53,7 +53,7 @@ int CFirmwareApp::LoadSettingsFile(const std::string& path) {
     if (!IsKnownFamily(modelName)) {
       const std::string refused = modelName;
       modelName.clear();
-      return Refuse("MODELNAME=" + refused + " in " + path + ": no model of the range");
+      return Refuse("MODELNAME=" + ShownValue(refused) + " in " + path + ": no model of the range");
     }
     WarnOfUnknownModel();
     flags.modelGiven = 1;
@@ -67,8 +67,9 @@ int CFirmwareApp::LoadSettingsFile(const std::string& path) {
     if (!endsInFls || modelName.empty()) {
       const std::string refused = firmwareName;
       firmwareName.clear();
-      return Refuse(!endsInFls ? "FWNAME=" + refused + " in " + path + " does not end in fls"
-                               : "FWNAME in " + path + " needs MODELNAME");
+      return Refuse(!endsInFls
+                        ? "FWNAME=" + ShownValue(refused) + " in " + path + " does not end in fls"
+                        : "FWNAME in " + path + " needs MODELNAME");
     }
     flags.fileGiven = 1;
     notice("Select file");

@@ -107,8 +107,9 @@ void TerminalProgress::Draw(const std::string& full) {
   // Cut to the terminal's width: a line that wrapped could not be drawn over, and each
   // redraw would leave a trail.
   const int columns = platform::TerminalColumns(fd);
-  const std::string text =
-      columns > 1 && full.size() >= static_cast<size_t>(columns) ? full.substr(0, columns - 1) : full;
+  const std::string text = columns > 1 && full.size() >= static_cast<size_t>(columns)
+                               ? full.substr(0, columns - 1)
+                               : full;
   // Blanks cover what a longer earlier line left on the terminal.
   std::string line = "\r" + text;
   if (text.size() < drawnLength) line.append(drawnLength - text.size(), ' ');

@@ -22,7 +22,11 @@ void ExpectInvalidParameters(const testsupport::ProcessResult& result, const std
   EXPECT_EQ(result.signal, 0);
   EXPECT_EQ(result.exitCode, 1) << result.err;
   EXPECT_TRUE(std::regex_match(log, std::regex(kInvalidLog))) << log;
-  EXPECT_TRUE(std::regex_match(result.err, std::regex(kStamp + "  Invalid parameters\n")))
+  // The log line as it always was; standard error adds the reason, notices and where the
+  // log is.
+  EXPECT_TRUE(std::regex_match(result.err, std::regex("(vrtqlx: [^\n]*\n)*" + kStamp +
+                                                      "  Invalid parameters \\([^\n]+\\)\n"
+                                                      "vrtqlx: the log is [^\n]*\n")))
       << result.err;
   EXPECT_EQ(result.out, "");
 }
@@ -178,9 +182,12 @@ TEST_F(StartUpProcessTest, HelpAndVersionAnswerOnStandardOutputOnly) {
   EXPECT_FALSE(testsupport::FileExistsAt(programDir.Join("_VRT_QLX.txt")));
   EXPECT_FALSE(testsupport::FileExistsAt(stateDir.Join("vrtqlx")));
 
-  // Only as the first argument: anything else keeps its meaning.
+  // Only as the first argument; an option of that form that the program does not know is
+  // refused at once, with a word.
   ::remove(workDir.Join("vrtqlx.ini").c_str());
-  EXPECT_EQ(Run({"--helpme"}).exitCode, 3);
+  const auto typo = Run({"--helpme"});
+  EXPECT_EQ(typo.exitCode, 1);
+  EXPECT_NE(typo.err.find("unknown option --helpme"), std::string::npos) << typo.err;
 }
 
 TEST_F(StartUpProcessTest, RefusedPortSaysWhyOnStandardErrorOnly) {
@@ -192,7 +199,7 @@ TEST_F(StartUpProcessTest, RefusedPortSaysWhyOnStandardErrorOnly) {
       << Log();
   EXPECT_TRUE(std::regex_match(
       result.err, std::regex(kStamp + "  Port Open Error. Port=COM2 \\(/nonexistent/com: No "
-                                      "such file or directory\\)\n")))
+                                      "such file or directory\\)\nvrtqlx: the log is [^\n]*\n")))
       << result.err;
 }
 

@@ -47,7 +47,8 @@ TEST_F(ScriptInterface, EveryRefusalSaysWhyAndTheLogLinesStayAsTheyWere) {
   EXPECT_EQ(typo.exitCode, 2);
   EXPECT_TRUE(Has(typo.err, "unknown option --tcpport skipped")) << typo.err;
   EXPECT_TRUE(Has(typo.err, "model tqr-23 is not in the catalogue")) << typo.err;
-  EXPECT_TRUE(Has(typo.err, "Socket Connect Error! ip=127.0.0.1, tcpport=1 (connect: ")) << typo.err;
+  EXPECT_TRUE(Has(typo.err, "Socket Connect Error! ip=127.0.0.1, tcpport=1 (connect: "))
+      << typo.err;
   EXPECT_NE(Log().find("]  Socket Connect Error! ip=127.0.0.1, tcpport=1\r\n"), std::string::npos);
 
   // A pseudo-terminal has no modem status: the reason says how to name it.
@@ -81,9 +82,10 @@ TEST_F(ScriptInterface, ASettingsFileThatOverridesSaysSoAndAnUnsettledJobSaysWhy
   auto unsettled = Run({"-s", "-p", "NET", "127.0.0.1", "-m", "TQR-05"},
                        {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
   EXPECT_EQ(unsettled.exitCode, 3);
-  EXPECT_TRUE(Has(unsettled.err, "-s cannot settle the job: no firmware file "
-                                 "TQR-05_..._MMDDYY.fls in " +
-                                     work.path()))
+  EXPECT_TRUE(Has(unsettled.err,
+                  "-s cannot settle the job: no firmware file "
+                  "TQR-05_..._MMDDYY.fls in " +
+                      work.path()))
       << unsettled.err;
   EXPECT_FALSE(Has(unsettled.err, "start it as")) << unsettled.err;
 }
@@ -91,14 +93,15 @@ TEST_F(ScriptInterface, ASettingsFileThatOverridesSaysSoAndAnUnsettledJobSaysWhy
 TEST_F(ScriptInterface, JsonTellsTheOutcomeOfASuccessARefusalAndInvalidParameters) {
   const std::string image = Image(200000);
   const std::string port = PortOf(StartPrinter("tcp", {"--port", "0"}));
-  auto done = Run({"--json", "-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23",
-                   "-f", "TQR-23_V1.00_120826.fls"});
+  auto done = Run({"--json", "-s", "-p", "NET", "127.0.0.1", "-tcpport", port, "-m", "TQR-23", "-f",
+                   "TQR-23_V1.00_120826.fls"});
   EXPECT_EQ(ParsedJson(done), "downloaded|0|200000|\n");
   EXPECT_EQ(Received(), image);
 
   auto refused = Run({"--json", "-s", "-p", "NET", "127.0.0.1", "-tcpport", "1", "-m", "TQR-23",
                       "-f", "TQR-23_V1.00_120826.fls"});
-  EXPECT_TRUE(Has(ParsedJson(refused), "failed|2|0|Socket Connect Error! ip=127.0.0.1, tcpport=1 ("));
+  EXPECT_TRUE(
+      Has(ParsedJson(refused), "failed|2|0|Socket Connect Error! ip=127.0.0.1, tcpport=1 ("));
 
   auto invalid = Run({"--json", "-s", "-p", "LPX1"});
   EXPECT_TRUE(Has(ParsedJson(invalid), "invalid parameters|1|0|Invalid parameters (-p LPX1"));

@@ -48,7 +48,7 @@ SysResult<std::string> UserStateDirectory() {
 }
 
 LogPlaces LogDirectories() {
-  static const char* const kSystemPrograms[] = {"/usr/bin",  "/usr/local/bin", "/bin",
+  static const char* const kSystemPrograms[] = {"/usr/bin",  "/usr/local/bin",  "/bin",
                                                 "/usr/sbin", "/usr/local/sbin", "/sbin"};
   auto state = UserStateDirectory();
   LogPlaces places;

@@ -1,8 +1,9 @@
+#include "platform/terminal.h"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "platform/sys_result.h"
-#include "platform/terminal.h"
 
 namespace platform {
 
@@ -12,8 +13,7 @@ bool IsTerminal(int fd) {
 
 void WriteText(int fd, std::string_view text) {
   while (!text.empty()) {
-    const ssize_t put =
-        RetryOnInterrupt([&] { return ::write(fd, text.data(), text.size()); });
+    const ssize_t put = RetryOnInterrupt([&] { return ::write(fd, text.data(), text.size()); });
     if (put <= 0) return;
     text.remove_prefix(static_cast<size_t>(put));
   }

@@ -1,10 +1,11 @@
+#include "platform/standard_paths.h"
+
 #include <windows.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
 
-#include "platform/standard_paths.h"
 #include "platform/win32/errors.h"
 
 namespace platform {

@@ -1,9 +1,9 @@
+#include "platform/terminal.h"
+
 #include <io.h>
 #include <windows.h>
 
 #include <algorithm>
-
-#include "platform/terminal.h"
 
 namespace platform {
 
