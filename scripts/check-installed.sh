@@ -35,6 +35,7 @@ cd "$scratch" || exit 1
 check "as root the log goes to /var/log/vrtqlx" \
   grep -q 'Invalid parameters' /var/log/vrtqlx/_VRT_QLX.txt
 check "and not beside the program" test ! -e /usr/bin/_VRT_QLX.txt
+chmod 755 "$scratch"
 mkdir -p "$scratch/user"
 chown nobody "$scratch/user"
 runuser -u nobody -- env XDG_STATE_HOME="$scratch/user" CUPS_SERVER=/nonexistent \
