@@ -57,6 +57,8 @@ bool TerminalProgress::DueForRedraw(Phase phase, bool last) {
 }
 
 void TerminalProgress::OnSending(uint64_t sent, uint64_t total) {
+  std::lock_guard guard(drawLock);
+  stallWatch.Touch();
   lastSent = sent;
   lastTotal = total;
   lastSendMs = platform::CurrentClock().NowMs();
@@ -68,21 +70,34 @@ void TerminalProgress::OnSending(uint64_t sent, uint64_t total) {
     const auto msLeft = static_cast<uint64_t>(static_cast<double>(total - sent) * 1000.0 / rate);
     text += "  " + Rate(rate) + "  " + Duration(msLeft) + " left";
   }
+  sendingText = text;
   Draw(text);
 }
 
 void TerminalProgress::OnWaitingForPrinter(uint64_t total, uint64_t msLeft) {
+  std::lock_guard guard(drawLock);
+  stallWatch.Pause();
   if (!DueForRedraw(Phase::kWaiting, msLeft == 0)) return;
   Draw(Amount("waiting for the printer", total, total) + "  " + Duration(msLeft) + " left");
 }
 
 void TerminalProgress::OnEnded() {
-  EndLine();
+  stallWatch.Pause();
+  std::lock_guard guard(drawLock);
+  EndLineLocked();
   shown = Phase::kNone;
 }
 
+void TerminalProgress::ShowStall(unsigned seconds) {
+  std::lock_guard guard(drawLock);
+  if (shown != Phase::kSending || !lineOpen) return;
+  Draw(sendingText + "  stalled " + std::to_string(seconds) + " s");
+}
+
 void TerminalProgress::Finish(bool failed) {
-  EndLine();
+  stallWatch.Pause();
+  std::lock_guard guard(drawLock);
+  EndLineLocked();
   char text[128];
   if (failed) {
     std::snprintf(text, sizeof text, "stopped after %llu of %llu bytes\n",
@@ -97,6 +112,11 @@ void TerminalProgress::Finish(bool failed) {
 }
 
 void TerminalProgress::EndLine() {
+  std::lock_guard guard(drawLock);
+  EndLineLocked();
+}
+
+void TerminalProgress::EndLineLocked() {
   if (!lineOpen) return;
   platform::WriteText(fd, "\n");
   lineOpen = false;

@@ -2,14 +2,17 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
+#include "app/stall_watch.h"
 #include "download/download_observer.h"
 
 // The progress line of a silent run whose standard error is a terminal: one line redrawn
 // in place that shows the phase, the bytes sent of the total, the percentage, the rate and
-// the time left. It never reaches the log file. Redraws are throttled, so a download of
-// small blocks costs no more than one of large ones.
+// the time left, and "stalled" once no byte has moved for a while. It never reaches the log
+// file. Redraws are throttled, so a download of small blocks costs no more than one of
+// large ones.
 class TerminalProgress final : public DownloadObserver {
  public:
   static constexpr uint64_t kRedrawIntervalMs = 100;
@@ -34,6 +37,8 @@ class TerminalProgress final : public DownloadObserver {
   // once per redraw interval.
   bool DueForRedraw(Phase phase, bool last);
   void Draw(const std::string& text);
+  void EndLineLocked();
+  void ShowStall(unsigned seconds);
 
   int fd;
   Phase shown = Phase::kNone;
@@ -44,4 +49,8 @@ class TerminalProgress final : public DownloadObserver {
   uint64_t lastSendMs = 0;
   size_t drawnLength = 0;
   bool lineOpen = false;
+  std::string sendingText;
+  // The stall watch draws from its own thread: every draw holds this.
+  std::mutex drawLock;
+  StallWatch stallWatch{[this](unsigned seconds) { ShowStall(seconds); }};
 };
