@@ -1,17 +1,5 @@
-# Cross-compiles the Windows program with Debian's MinGW-w64 toolchain (POSIX threads, so
-# that std::thread works), linked statically: the .exe needs no DLL beside it. Tests of the
-# build run under wine64.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-find_program(WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-if(WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE64})
-endif()
+# The 64-bit Windows program; its tests run under wine64.
+set(VRTQLX_MINGW_PROCESSOR x86_64)
+set(VRTQLX_MINGW_TRIPLET x86_64-w64-mingw32)
+set(VRTQLX_WINE_LOADER wine64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -6,19 +6,7 @@
 set -uo pipefail
 build=${1:-build}
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-passed=0
-failed=0
-check() {  # check <name> <condition…>
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok      $name"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name"
-  fi
-}
+source "$(dirname "$0")/check-lib.sh"
 if [ "$(id -u)" -ne 0 ] || dpkg-query -W vrtqlx >/dev/null 2>&1; then
   echo "installed: needs root and a machine without vrtqlx installed; 0 passed, 1 failed"
   exit 1

@@ -2,11 +2,10 @@
 # names the loader: wine64 by default, /usr/lib/wine/wine for the 32-bit program.
 # wine_scratch TAG makes a scratch directory with its own WINEPREFIX and sets the cleanup;
 # start_private_x gives it a virtual X server; start_sim runs the Linux printer simulator in
-# the current directory; check counts the outcome of one case.
+# the current directory; check (check-lib.sh) counts the outcome of one case.
 
+source "$(dirname "${BASH_SOURCE[0]}")/check-lib.sh"
 wine=${WINE:-/usr/lib/wine/wine64}
-passed=0
-failed=0
 sim_pid=
 xvfb_pid=
 program_pid=
@@ -51,14 +50,3 @@ start_sim() {
   where=$(sed -n 's/^ready //p' sim.txt)
 }
 
-check() {  # check <name> <condition…>
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok      $name"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name"
-  fi
-}
