@@ -39,6 +39,7 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM
 
 # Ansible reads no configuration of this machine and leaves nothing in it.
 mkdir -p "$scratch/ansible/tmp" "$scratch/ansible/remote"
