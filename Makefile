@@ -9,7 +9,8 @@ CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
 .PHONY: all deps deps-test deps-windows uninstall build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
-  screenshots-windows format clean windows test-windows bench-windows check-layout check-drivers
+  screenshots-windows format clean windows test-windows bench-windows check-layout check-drivers \
+  check-fleet
 
 all: build
 
@@ -111,6 +112,11 @@ test-windows: windows build
 	bash scripts/windows-gui-check.sh $(WIN_BUILD) $(BUILD)/qlx-printer-sim
 	bash scripts/windows-installer-check.sh $(WIN_BUILD)/vrtqlx-*-setup.exe $(BUILD)/qlx-printer-sim
 
+# The Ansible role of packaging/ansible/ rolls the package and firmware out to 20 stations
+# on this machine in waves of five (root; installs the package and purges it again).
+check-fleet: deps-test package
+	@bash scripts/check-fleet.sh $(BUILD)
+
 # The shared services stay free of any one system's headers.
 check-layout:
 	@bash scripts/check-layout.sh
@@ -122,7 +128,7 @@ check-drivers: deps-test $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j$(JOBS) --target vrtqlx qlx-printer-sim qlx-port-write
 	@bash scripts/drivers-guest/run.sh $(BUILD) $(if $(DRIVERS_BENCH),--bench)
 
-check: check-layout test test-asan test-tsan fuzz check-package check-drivers test-windows
+check: check-layout test test-asan test-tsan fuzz check-package check-fleet check-drivers test-windows
 
 # Only the program and the simulator: a first `make run` need not wait for the tests.
 run: deps $(BUILD)/build.ninja
