@@ -132,6 +132,7 @@ bool CFirmwareApp::InitInstance() {
       mainWindow.DoModal();
     }
   } else if (script_.dryRun) {
+    if (!unsettled.empty()) report_.reason = "-s cannot settle the job: " + unsettled;
     ExplainUnsettledJob(true);
     report_.outcome = "interactive";
     if (!script_.json) std::fputs("vrtqlx: would open the operator's window\n", stdout);
@@ -141,6 +142,7 @@ bool CFirmwareApp::InitInstance() {
         (openInteractiveWindow_ && !openInteractiveWindow_())) {
       ExplainUnsettledJob(false);
       report_.outcome = "no window";
+      if (!unsettled.empty()) report_.reason = "-s cannot settle the job: " + unsettled;
       SetExitCode(kNoInteractiveWindowExitCode);
     } else {
       ExplainUnsettledJob(true);
