@@ -10,19 +10,7 @@ build=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 package="$build/vrtqlx_${version}_amd64.deb"
-passed=0
-failed=0
-check() {  # check <name> <condition…>
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok      $name"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name"
-  fi
-}
+source "$root/scripts/check-lib.sh"
 if [ "$(id -u)" -ne 0 ] || dpkg-query -W vrtqlx >/dev/null 2>&1 || [ ! -f "$package" ]; then
   echo "fleet: needs root, $package and a machine without vrtqlx installed; 0 passed, 1 failed"
   exit 1

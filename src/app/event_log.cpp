@@ -43,6 +43,10 @@ std::string EscapeControls(const std::string& text) {
 
 }  // namespace
 
+std::string WithReason(const std::string& text, const std::string& reason) {
+  return reason.empty() ? text : text + " (" + reason + ")";
+}
+
 CEventLog* CEventLog::GetInstance() {
   static CEventLog* instance = nullptr;
   if (instance == nullptr) {
@@ -69,24 +73,24 @@ void CEventLog::Report(int silent, int notice, const std::string& text, const st
     return;
   }
   if (notice == kNotice) return;
-  const std::string line =
-      platform::FormatLogStamp(platform::CurrentTime()) + "  " + EscapeControls(text);
-  buffer += line + "\r\n";
   lastMessage = EscapeControls(text);
   lastReason = EscapeControls(reason);
+  const std::string line = platform::FormatLogStamp(platform::CurrentTime()) + "  " + lastMessage;
+  buffer += line + "\r\n";
   if (echoFd >= 0) {
     // A caller at a terminal sees the line at once; the log file gets it at exit.
     if (beforeEcho) beforeEcho();
-    const std::string echoed =
-        line + (reason.empty() ? "" : " (" + EscapeControls(reason) + ")") + "\n";
-    platform::WriteText(echoFd, echoed);
+    platform::WriteText(echoFd, WithReason(line, lastReason) + "\n");
   }
 }
 
-std::string CEventLog::LogFilePath() const {
-  if (!writtenTo.empty()) return writtenTo;
+std::string CEventLog::FirstLogPath() const {
   if (!logFile.empty()) return logFile;
   return moduleDir.empty() ? std::string() : platform::JoinPath(moduleDir, kLogFileName);
+}
+
+std::string CEventLog::LogFilePath() const {
+  return writtenTo.empty() ? FirstLogPath() : writtenTo;
 }
 
 void CEventLog::Flush() {
@@ -94,12 +98,9 @@ void CEventLog::Flush() {
   // When the named file or the log's directory cannot take the lines (read-only
   // installation, a directory in the file's place, a full disk), they go to the user's state
   // directory rather than be lost. A log directory of the system's is made when missing.
-  const std::string first =
-      !logFile.empty()
-          ? logFile
-          : (moduleDir.empty() ? std::string() : platform::JoinPath(moduleDir, kLogFileName));
   if (logFile.empty() && !moduleDir.empty()) platform::MakeDirectories(moduleDir, 0755);
-  if (!AppendTo(first) && !fallbackDir.empty() && platform::MakeDirectories(fallbackDir, 0700)) {
+  if (!AppendTo(FirstLogPath()) && !fallbackDir.empty() &&
+      platform::MakeDirectories(fallbackDir, 0700)) {
     AppendTo(platform::JoinPath(fallbackDir, kLogFileName));
   }
   buffer.clear();

@@ -8,6 +8,10 @@
 // memory and appended to "_VRT_QLX.txt" beside the program when the application ends.
 // Notices are shown in an interactive run and dropped in a silent one, so the log of an
 // unattended run holds its errors only.
+// "text (reason)", or the text alone: how a message and why it happened are shown together
+// on standard error and in a run's report.
+std::string WithReason(const std::string& text, const std::string& reason);
+
 class CEventLog {
  public:
   // First argument of Report: how the run talks to its user.
@@ -49,6 +53,8 @@ class CEventLog {
   std::string LogFilePath() const;
 
  private:
+  // The log file named or beside the program, before any fallback.
+  std::string FirstLogPath() const;
   bool AppendTo(const std::string& path);
 
   std::string buffer;

@@ -15,7 +15,6 @@
 #include "framework/dialog_colors.h"
 #include "platform/file_system.h"
 #include "platform/process_probe.h"
-#include "platform/queue_note_lock.h"
 #include "platform/spooler.h"
 #include "platform/standard_paths.h"
 #include "platform/tcp_socket.h"
@@ -52,11 +51,7 @@ void CFirmwareApp::SetCommandLine(std::vector<std::string> arguments) {
 bool CFirmwareApp::InitInstance() {
   // Queues that a run which died mid-download left paused are put back before anything
   // else, whatever this run turns out to be.
-  {
-    const auto spooler = platform::CreateSystemSpoolerIfRunning();
-    const platform::QueueNoteLock lock;
-    ResumeQueuesOfEndedRuns(*spooler, platform::IsRunningInstance);
-  }
+  ResumeQueuesOfEndedRuns(*platform::CreateSystemSpoolerIfRunning(), platform::IsRunningInstance);
 
   // A failed start of the sockets is told once the run knows how it talks to its user; a
   // later Ethernet download then fails on its own.
@@ -122,8 +117,7 @@ bool CFirmwareApp::InitInstance() {
   } else if (outcome == -1) {
     log->Report(CEventLog::kSilent, CEventLog::kMessage, "Invalid parameters", invalidReason);
     report_.outcome = "invalid parameters";
-    report_.reason =
-        "Invalid parameters" + (invalidReason.empty() ? "" : " (" + invalidReason + ")");
+    report_.reason = WithReason("Invalid parameters", invalidReason);
     if (script_.dryRun) {
       SetExitCode(1);
     } else {
@@ -171,8 +165,7 @@ void CFirmwareApp::RunSilentJob(CDownloadDlg& window) {
   report_.seconds = recorder.Seconds();
   report_.target = window.LinkTarget();
   if (window.downloadFailed) {
-    report_.reason =
-        log->LastMessage() + (log->LastReason().empty() ? "" : " (" + log->LastReason() + ")");
+    report_.reason = WithReason(log->LastMessage(), log->LastReason());
   }
 }
 
@@ -185,7 +178,7 @@ void CFirmwareApp::DryRun(CDownloadDlg& window) {
   if (!refusal.empty()) {
     CEventLog::GetInstance()->Report(CEventLog::kSilent, CEventLog::kMessage, refusal, reason);
     report_.outcome = "failed";
-    report_.reason = refusal + (reason.empty() ? "" : " (" + reason + ")");
+    report_.reason = WithReason(refusal, reason);
     SetExitCode(kSilentDownloadFailedExitCode);
     return;
   }

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "platform/queue_note_lock.h"
 #include "ports/park_note.h"
 
 namespace {
@@ -76,16 +79,29 @@ SysStatus ReleaseQueue(platform::Spooler& spooler, const std::string& name, long
 }
 
 void ResumeQueuesOfEndedRuns(platform::Spooler& spooler, IsRunningCheck isRunning) {
+  // Most starts find no queue held by a run that is gone, and then take no lock. A queue
+  // that was found is read again under the lock: another start may have put it back since.
+  std::vector<std::string> leftBehind;
   for (const auto& queue : spooler.ListQueues()) {
     auto note = NoteOf(queue);
+    if (note && !std::all_of(note->holders.begin(), note->holders.end(), isRunning)) {
+      leftBehind.push_back(queue.name);
+    }
+  }
+  if (leftBehind.empty()) return;
+  const platform::QueueNoteLock lock;
+  for (const std::string& name : leftBehind) {
+    auto current = spooler.GetQueue(name);
+    if (!current) continue;
+    auto note = NoteOf(current.value());
     if (!note) continue;
     const size_t before = note->holders.size();
     std::erase_if(note->holders, [&](long id) { return !isRunning(id); });
     if (note->holders.size() == before) continue;
     if (note->holders.empty()) {
-      RestoreBefore(spooler, queue.name, *note);
+      RestoreBefore(spooler, name, *note);
     } else {
-      spooler.PauseQueue(queue.name, ParkNoteText(*note));
+      spooler.PauseQueue(name, ParkNoteText(*note));
     }
   }
 }

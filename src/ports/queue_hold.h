@@ -7,7 +7,7 @@
 // Several runs on one machine may need the same queue at once (a serial line and a USB
 // printer, two printers of one model). The queue's note lists them all: the first pauses it
 // and keeps its state from before, later ones only join, and the last to leave puts that
-// state back. Callers hold the queue note lock around each of these.
+// state back. Callers of HoldQueue and ReleaseQueue hold the queue note lock around them.
 
 using IsRunningCheck = bool (*)(long processId);
 
@@ -24,5 +24,5 @@ platform::SysStatus ReleaseQueue(platform::Spooler& spooler, const std::string& 
                                  IsRunningCheck isRunning);
 
 // Drops the holders that no longer run from every held queue, and restores the queues that
-// are left with none.
+// are left with none; takes the queue note lock itself, and only when there is work.
 void ResumeQueuesOfEndedRuns(platform::Spooler& spooler, IsRunningCheck isRunning);
