@@ -5,6 +5,8 @@ TSAN_BUILD ?= build-tsan
 WIN_BUILD  ?= build-win
 WIN32_BUILD ?= build-win32
 JOBS       ?= 2
+# The process tests mostly wait (on printers, timers, a scheduler): many run side by side.
+TEST_JOBS  ?= 8
 CMAKE_GEN  := -G Ninja
 ARGS       ?=
 
@@ -32,7 +34,7 @@ build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j$(JOBS)
 
 test: deps-test build
-	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) --timeout 300
+	ctest --test-dir $(BUILD) --output-on-failure -j$(TEST_JOBS) --timeout 300
 
 $(ASAN_BUILD)/build.ninja:
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVRTQLX_SANITIZE=ON -DVRTQLX_BENCH=OFF
@@ -40,15 +42,16 @@ $(ASAN_BUILD)/build.ninja:
 test-asan: deps-test $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS) --timeout 300
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(TEST_JOBS) --timeout 300
 
 $(TSAN_BUILD)/build.ninja:
 	cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVRTQLX_TSAN=ON -DVRTQLX_BENCH=OFF -DVRTQLX_GUI=OFF
 
-# The port layer runs threads of its own; its tests also run under ThreadSanitizer.
+# The port layer runs threads of its own; its tests (and only they, so only their program is
+# built) also run under ThreadSanitizer.
 test-tsan: deps-test $(TSAN_BUILD)/build.ninja
-	cmake --build $(TSAN_BUILD) -j$(JOBS)
-	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -L ports -j$(JOBS) --timeout 300
+	cmake --build $(TSAN_BUILD) -j$(JOBS) --target test_ports
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -L ports -j$(TEST_JOBS) --timeout 300
 
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 20
@@ -84,33 +87,31 @@ uninstall:
 
 # The Windows program, cross-built with MinGW-w64: build-win/vrtqlx.exe (64-bit) and
 # build-win32/vrtqlx.exe (32-bit), their tests, and the installer holding both,
-# build-win/vrtqlx-<version>-setup.exe.
-$(WIN_BUILD)/build.ninja:
-	cmake -S . -B $(WIN_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release
+# build-win/vrtqlx-<version>-setup.exe. Then, for each program, its unit tests under Wine in
+# a throwaway prefix (wine64; Wine's 32-bit side for the 32-bit one) and the program itself
+# against the Linux printer simulator; the operator's windows under Wine on a virtual X
+# server; the installer's round trip. Each stage runs what this machine can run and says
+# NOT RUN, with the reason, for what it cannot (scripts/windows-stage.sh).
+WINDOWS_BUILD_STAGES := windows-build-64 windows-build-32 windows-installer
+WINDOWS_TEST_STAGES := windows-unit-64 windows-unit-32 windows-smoke-64 windows-smoke-32 \
+  windows-gui windows-installer-check
+WINDOWS_STAGES := $(WINDOWS_BUILD_STAGES) $(WINDOWS_TEST_STAGES)
+.PHONY: $(WINDOWS_STAGES)
 
-$(WIN32_BUILD)/build.ninja:
-	cmake -S . -B $(WIN32_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DVRTQLX_BENCH=OFF
+$(WINDOWS_STAGES): deps-windows
+	@bash scripts/windows-stage.sh $(@:windows-%=%) $(BUILD) $(WIN_BUILD) $(WIN32_BUILD) $(JOBS)
 
-windows: deps-windows $(WIN_BUILD)/build.ninja $(WIN32_BUILD)/build.ninja
-	cmake --build $(WIN_BUILD) -j$(JOBS)
-	cmake --build $(WIN32_BUILD) -j$(JOBS)
-	@bash scripts/windows-installer.sh $(WIN_BUILD) $(WIN32_BUILD)
+windows-smoke-64 windows-smoke-32 windows-gui windows-installer-check: build
 
-# For each program its unit tests under Wine in a throwaway prefix (wine64; Wine's 32-bit
-# side for the 32-bit one), then the program itself against the Linux printer simulator;
-# the operator's windows under Wine on a virtual X server; the installer's round trip.
-test-windows: windows build
-	rm -rf $(WIN_BUILD)/wineprefix $(WIN32_BUILD)/wineprefix
-	WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all \
-	  ctest --test-dir $(WIN_BUILD) --output-on-failure --timeout 300
-	WINEPREFIX=$(CURDIR)/$(WIN32_BUILD)/wineprefix WINEDEBUG=-all \
-	  ctest --test-dir $(WIN32_BUILD) --output-on-failure --timeout 300
-	bash scripts/windows-smoke.sh $(WIN_BUILD)/vrtqlx.exe $(BUILD)/qlx-printer-sim
-	WINE=/usr/lib/wine/wine bash scripts/windows-smoke.sh $(WIN32_BUILD)/vrtqlx.exe $(BUILD)/qlx-printer-sim
-	bash scripts/windows-gui-check.sh $(WIN_BUILD) $(BUILD)/qlx-printer-sim
-	bash scripts/windows-installer-check.sh $(WIN_BUILD)/vrtqlx-*-setup.exe $(BUILD)/qlx-printer-sim
+windows:
+	@DEPS_GROUP=windows bash scripts/check.sh $(WINDOWS_BUILD_STAGES)
+
+# In the order make check runs them ("+": side by side, see CHECK_STAGES).
+WINDOWS_CHECK := windows-build-64 windows-build-32+windows-smoke-64 windows-installer \
+  windows-unit-64+windows-gui windows-unit-32+windows-smoke-32 windows-installer-check
+
+test-windows:
+	@DEPS_GROUP=windows bash scripts/check.sh $(WINDOWS_CHECK)
 
 # The Ansible role of packaging/ansible/ rolls the package and firmware out to 20 stations
 # on this machine in waves of five (root; installs the package and purges it again).
@@ -128,7 +129,16 @@ check-drivers: deps-test $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j$(JOBS) --target vrtqlx qlx-printer-sim qlx-port-write
 	@bash scripts/drivers-guest/run.sh $(BUILD) $(if $(DRIVERS_BENCH),--bench)
 
-check: check-layout test test-asan test-tsan fuzz check-package check-fleet check-drivers test-windows
+# Every stage to its end, then one table of what passed, failed or could not run here, and
+# the time each took. STRICT=1 fails the check for a stage that could not run. Stages joined
+# by "+" run side by side: one that mostly waits (on printers, Wine, Ansible's stations)
+# beside one that computes, or two that each keep one core busy (the QEMU guest, the
+# fuzzer). Never two that install the package, nor two that build one tree.
+CHECK_STAGES := check-layout test test-asan+check-fleet test-tsan+check-package check-drivers+fuzz \
+  $(WINDOWS_CHECK)
+
+check:
+	@bash scripts/check.sh $(CHECK_STAGES)
 
 # Only the program and the simulator: a first `make run` need not wait for the tests.
 run: deps $(BUILD)/build.ninja
@@ -138,14 +148,14 @@ run: deps $(BUILD)/build.ninja
 bench: build
 	@bash scripts/run-benchmarks.sh $(BUILD)
 
-bench-windows: windows build
+bench-windows: windows-build-64 build
 	@bash scripts/run-wine-benchmarks.sh $(WIN_BUILD) $(BUILD)/qlx-printer-sim
 
 screenshots: build
 	@BUILD=$(BUILD) bash scripts/make-screenshots.sh
 
 # The same five windows from the Windows program under Wine, into docs/windows/.
-screenshots-windows: windows
+screenshots-windows: windows-build-64
 	@WIN_BUILD=$(WIN_BUILD) bash scripts/make-screenshots-windows.sh
 
 format:

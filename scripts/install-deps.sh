@@ -11,7 +11,18 @@
 #                             (with its 32-bit side from the i386 architecture), Xvfb, NSIS
 #   install-deps.sh check     all of it (make check)
 # Safe to run again: it asks apt only for what is missing. Works as root or through sudo.
+#
+# A mirror in the middle of a sync must not stop the work: apt-get update is tried three
+# times and the run goes on with the lists apt has; when the packages cannot be installed
+# together, each is tried alone, so one that cannot be had keeps no other out. What could
+# not be installed is said with apt's reason and recorded in deps-missing.txt (package, tab,
+# reason) at the top of the checkout, where the check stages read why they cannot run.
+# Exit 1 only when a package of the build group is missing: nothing else can work then.
 set -euo pipefail
+# check.sh installs the whole set once before its stages.
+[ -n "${VRTQLX_DEPS_CHECKED:-}" ] && exit 0
+root=$(cd "$(dirname "$0")/.." && pwd)
+report=${VRTQLX_DEPS_REPORT:-$root/deps-missing.txt}
 
 build=(
   build-essential cmake ninja-build pkg-config ccache
@@ -42,9 +53,23 @@ case "${1:-build}" in
     ;;
 esac
 
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+# Keeps deps-missing.txt to what is missing now: this run's packages are taken out of it and
+# put back only with this run's reason.
+record() {  # record <package> <reason>…
+  local tmp
+  tmp=$(mktemp)
+  [ -f "$report" ] && awk -F'\t' -v p="$1" '$1 != p' "$report" >"$tmp"
+  [ $# -gt 1 ] && printf '%s\t%s\n' "$1" "${*:2}" >>"$tmp"
+  if [ -s "$tmp" ]; then mv "$tmp" "$report"; else rm -f "$tmp" "$report"; fi
+}
+
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+  if installed "$p"; then
+    record "$p"
+  else
     missing+=("$p")
   fi
 done
@@ -60,7 +85,63 @@ if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures
 fi
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-# cups-daemon starts a system-wide scheduler on install; the tests run their own private
-# one and never need the system's.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+
+# A failed index (a mirror caught mid-sync) leaves apt with its older lists, which often
+# still hold every package: after the last try the install goes ahead with them.
+pause=${VRTQLX_APT_PAUSE:-5}
+for try in 1 2 3; do
+  if $sudo apt-get update -qq >"$out" 2>&1; then
+    break
+  fi
+  cat "$out" >&2
+  if [ "$try" -lt 3 ]; then
+    echo "install-deps: apt-get update failed (try $try of 3); again in $((pause * try)) s" >&2
+    sleep $((pause * try))
+  else
+    echo "install-deps: apt-get update failed three times; going on with the package lists apt has" >&2
+  fi
+done
+
+# apt's own reason: its error line and the first dependency it could not meet.
+reason() {
+  local error depends
+  error=$(grep -m 1 -E '^E: ' "$out" | sed -E 's/^E: //')
+  depends=$(grep -m 1 -E '^ .*: (Pre)?Depends: ' "$out" | sed -E 's/^ +//; s/ +/ /g')
+  echo "${error:-apt-get install failed}${depends:+ (first unmet: $depends)}"
+}
+
+apt_install() { $sudo apt-get install -y -q --no-install-recommends "$@" >"$out" 2>&1; }
+
+declare -A why=()
+if ! apt_install "${missing[@]}"; then
+  if [ ${#missing[@]} -eq 1 ]; then
+    why[${missing[0]}]=$(reason)
+  else
+    echo "install-deps: the packages cannot be installed together; trying each alone" >&2
+    for p in "${missing[@]}"; do
+      installed "$p" || apt_install "$p" || why[$p]=$(reason)
+    done
+  fi
+fi
+
+failed=()
+for p in "${missing[@]}"; do
+  if installed "$p"; then
+    record "$p"
+    continue
+  fi
+  record "$p" "${why[$p]:-apt-get install $p failed}"
+  failed+=("$p")
+  echo "install-deps: NOT INSTALLED $p: ${why[$p]:-apt-get install $p failed}" >&2
+done
+
+[ ${#failed[@]} -eq 0 ] && exit 0
+echo "install-deps: ${#failed[@]} package(s) could not be installed: ${failed[*]} (reasons in $report)" >&2
+for p in "${failed[@]}"; do
+  for b in "${build[@]}"; do
+    [ "$p" = "$b" ] && exit 1
+  done
+done
+exit 0
