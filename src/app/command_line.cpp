@@ -1,3 +1,5 @@
+#include <limits>
+
 #include "app/event_log.h"
 #include "app/firmware_app.h"
 #include "app/job_values.h"
@@ -6,7 +8,10 @@
 // "-s" first, then "-m MODEL", "-p PORT" ("-p NET ADDRESS"), "-b BAUD", "-tcpport PORT" and
 // "-f FILE" in any order. Option names match exactly; their values are taken as they come,
 // never tested against the option names, so "-m -f" makes "-f" the model name. Arguments
-// of any length are kept whole.
+// of any length are kept whole. Numbers must be numbers: a baud rate of the standard set, a
+// TCP port 1-65535, an address of four numbers 0-255 (or a host name). An option of the
+// program's own ("--json", any "--" word) after "-s" is refused, never skipped: skipping
+// "--dry-run" there would download for real.
 int CFirmwareApp::ParseCommandLine() {
   const std::vector<std::string>& args = arguments_;
   if (args.size() < 2 || args[1] != "-s") return 0;
@@ -37,7 +42,15 @@ int CFirmwareApp::ParseCommandLine() {
       // "NET" takes the printer's address as one more argument.
       const bool net = kind == PortKind::kNet;
       if (net && i + 2 >= args.size()) return Refuse("-p NET needs the printer's address");
-      const std::string address = net ? args[i + 2] : std::string();
+      std::string address;
+      if (net) {
+        const auto plain = PrinterAddress(args[i + 2]);
+        if (!plain) {
+          return Refuse("-p NET " + ShownValue(args[i + 2]) +
+                        ": no address (four numbers 0-255, as 192.168.0.20, or a host name)");
+        }
+        address = *plain;
+      }
       notice((std::string("Select ") + SelectPort(kind, value, address, port, flags)).c_str());
       i += net ? 3 : 2;
     } else if (option == "-b") {
@@ -45,7 +58,12 @@ int CFirmwareApp::ParseCommandLine() {
       if (flags.kindCom == 0) {
         return Refuse("-b " + ShownValue(args[i + 1]) + ": no COM port named before it");
       }
-      port.baudRate = LeadingDecimal(args[i + 1]);
+      const auto rate = DecimalInRange(args[i + 1], 1, std::numeric_limits<int32_t>::max());
+      if (!rate || !IsStandardBaudRate(*rate)) {
+        return Refuse("-b " + ShownValue(args[i + 1]) + ": no baud rate (" +
+                      StandardBaudRateList() + ")");
+      }
+      port.baudRate = *rate;
       notice("Select baudrate");
       i += 2;
     } else if (option == "-tcpport") {
@@ -53,7 +71,10 @@ int CFirmwareApp::ParseCommandLine() {
       if (flags.kindNet == 0) {
         return Refuse("-tcpport " + ShownValue(args[i + 1]) + ": no NET address named before it");
       }
-      port.baudRate = LeadingDecimal(args[i + 1]);
+      const auto tcpPort = DecimalInRange(args[i + 1], 1, 65535);
+      if (!tcpPort)
+        return Refuse("-tcpport " + ShownValue(args[i + 1]) + ": no TCP port (1-65535)");
+      port.baudRate = *tcpPort;
       notice("Select tcpport");
       i += 2;
     } else if (option == "-f") {
@@ -62,6 +83,9 @@ int CFirmwareApp::ParseCommandLine() {
       flags.fileGiven = 1;
       notice("Select file");
       i += 2;
+    } else if (option.rfind("--", 0) == 0) {
+      return Refuse(ShownValue(option) + " after -s: the program's own options belong before it" +
+                    " (vrtqlx [--json] [--dry-run] [--quiet] [--log FILE] -s ...)");
     } else {
       // Skipped, as it always was; a caller who mistyped an option learns of it.
       Warn("unknown option " + ShownValue(option) + " skipped");

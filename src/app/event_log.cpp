@@ -77,11 +77,19 @@ void CEventLog::Report(int silent, int notice, const std::string& text, const st
   lastReason = EscapeControls(reason);
   const std::string line = platform::FormatLogStamp(platform::CurrentTime()) + "  " + lastMessage;
   buffer += line + "\r\n";
-  if (echoFd >= 0) {
-    // A caller at a terminal sees the line at once; the log file gets it at exit.
-    if (beforeEcho) beforeEcho();
-    platform::WriteText(echoFd, WithReason(line, lastReason) + "\n");
-  }
+  // A caller at a terminal sees the line at once; the log file gets it at exit.
+  Echo(WithReason(line, lastReason));
+}
+
+void CEventLog::Warn(const std::string& text) {
+  warnings.push_back(EscapeControls(text));
+  Echo("vrtqlx: " + warnings.back());
+}
+
+void CEventLog::Echo(const std::string& line) {
+  if (echoFd < 0) return;
+  if (beforeEcho) beforeEcho();
+  platform::WriteText(echoFd, line + "\n");
 }
 
 std::string CEventLog::FirstLogPath() const {
@@ -99,9 +107,20 @@ void CEventLog::Flush() {
   // installation, a directory in the file's place, a full disk), they go to the user's state
   // directory rather than be lost. A log directory of the system's is made when missing.
   if (logFile.empty() && !moduleDir.empty()) platform::MakeDirectories(moduleDir, 0755);
-  if (!AppendTo(FirstLogPath()) && !fallbackDir.empty() &&
-      platform::MakeDirectories(fallbackDir, 0700)) {
-    AppendTo(platform::JoinPath(fallbackDir, kLogFileName));
+  const std::string first = FirstLogPath();
+  if (!AppendTo(first)) {
+    const std::string fallback =
+        fallbackDir.empty() ? std::string() : platform::JoinPath(fallbackDir, kLogFileName);
+    const bool kept =
+        !fallback.empty() && platform::MakeDirectories(fallbackDir, 0700) && AppendTo(fallback);
+    // The caller named or expects the first file: where the lines went instead is news.
+    if (kept && !first.empty()) {
+      Echo("vrtqlx: the log " + EscapeControls(first) + " cannot be written; its lines went to " +
+           EscapeControls(fallback));
+    } else if (!kept) {
+      Echo("vrtqlx: the log " + EscapeControls(first.empty() ? fallback : first) +
+           " cannot be written, nor any other: its lines are on standard error only");
+    }
   }
   buffer.clear();
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The one channel through which the program tells what happened. In an interactive run a
 // report is a message box at once; in a silent run it is a time-stamped line held in
@@ -36,6 +37,12 @@ class CEventLog {
   // As above; the echo on standard error carries `reason` (why a port, node or file would
   // not open) after the text. The log file and the message box get the text alone.
   void Report(int silent, int notice, const std::string& text, const std::string& reason);
+  // A warning of a silent run: something the caller should know although the run goes on
+  // (a model outside the catalogue, a file that names another model, a queue that could not
+  // be paused). Said at once on standard error, even under --quiet, and kept for --json; the
+  // log file never sees it.
+  void Warn(const std::string& text);
+  const std::vector<std::string>& Warnings() const { return warnings; }
   // Runs before each echoed line, so that a progress line drawn on the same terminal is
   // ended first; an empty function removes it.
   void SetBeforeEcho(std::function<void()> beforeEcho);
@@ -57,7 +64,10 @@ class CEventLog {
   std::string FirstLogPath() const;
   bool AppendTo(const std::string& path);
 
+  void Echo(const std::string& line);
+
   std::string buffer;
+  std::vector<std::string> warnings;
   std::string lastMessage;
   std::string lastReason;
   std::string logFile;

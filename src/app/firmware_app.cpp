@@ -29,6 +29,9 @@ constexpr const char* kNoInteractiveWindowText =
     "  vrtqlx -s [-m MODEL] [-p PORT] [-b BAUD] [-tcpport PORT] [-f FILE]\n"
     "or put a vrtqlx.ini into the working directory.\n";
 
+constexpr const char* kNoWindowForScripts =
+    "a script's options (--json, --dry-run, --quiet, --log) never open the operator's window";
+
 }  // namespace
 
 CFirmwareApp::CFirmwareApp(InteractiveWindow interactiveWindow)
@@ -92,7 +95,7 @@ bool CFirmwareApp::InitInstance() {
       if (path.empty()) {
         const std::string refusal = "Not connected Printer using usb<" + modelName + ">";
         log->Report(CEventLog::kSilent, CEventLog::kMessage, refusal);
-        report_ = {"failed", 0, modelName, "USB", "", FirmwarePath(), 0, 0, 0, "", refusal};
+        report_ = {"failed", 0, modelName, "USB", "", FirmwarePath(), 0, 0, 0, "", refusal, {}};
         SetExitCode(kSilentDownloadFailedExitCode);
         return false;
       }
@@ -108,6 +111,7 @@ bool CFirmwareApp::InitInstance() {
     report_.model = modelName;
     report_.port = flags.kindUsb ? "USB" : port.portName;
     report_.file = mainWindow.firmwarePath;
+    WarnOfFileForAnotherModel();
     log->Report(CEventLog::kSilent, CEventLog::kNotice, "In silent mode");
     if (script_.dryRun) {
       DryRun(mainWindow);
@@ -132,11 +136,16 @@ bool CFirmwareApp::InitInstance() {
     if (!script_.json) std::fputs("vrtqlx: would open the operator's window\n", stdout);
   } else {
     mainWindow.silent = 0;
-    if (interactiveWindow_ == InteractiveWindow::kUnavailable ||
+    // A script's option marks a caller that cannot answer a window: it is told why, at once.
+    if (script_.Any() || interactiveWindow_ == InteractiveWindow::kUnavailable ||
         (openInteractiveWindow_ && !openInteractiveWindow_())) {
       ExplainUnsettledJob(false);
       report_.outcome = "no window";
-      if (!unsettled.empty()) report_.reason = "-s cannot settle the job: " + unsettled;
+      if (!unsettled.empty()) {
+        report_.reason = "-s cannot settle the job: " + unsettled;
+      } else if (script_.Any()) {
+        report_.reason = std::string("no ") + kSettingsFileName + " in " + workDir + " and no -s";
+      }
       SetExitCode(kNoInteractiveWindowExitCode);
     } else {
       ExplainUnsettledJob(true);
@@ -157,8 +166,11 @@ void CFirmwareApp::RunSilentJob(CDownloadDlg& window) {
   if (progressLine) log->SetBeforeEcho([line = progressLine.get()] { line->EndLine(); });
   window.DoModal();
   log->SetBeforeEcho(nullptr);
-  if (progressLine) progressLine->Finish(window.downloadFailed != 0);
+  if (progressLine) progressLine->Finish(window.downloadFailed != 0, recorder.Seconds());
   if (window.downloadFailed) SetExitCode(kSilentDownloadFailedExitCode);
+  if (!window.downloadFailed && recorder.total == 0) {
+    Warn("the firmware image " + window.firmwarePath + " is empty: nothing was sent");
+  }
   report_.outcome = window.downloadFailed ? "failed" : "downloaded";
   report_.bytesSent = recorder.sent;
   report_.bytesTotal = recorder.total;
@@ -183,6 +195,9 @@ void CFirmwareApp::DryRun(CDownloadDlg& window) {
     return;
   }
   report_.outcome = "would download";
+  if (window.imageLength == 0) {
+    Warn("the firmware image " + window.firmwarePath + " is empty: nothing would be sent");
+  }
   if (script_.json) return;
   const std::string converted =
       window.ConvertsBeforeSending(window.firmwarePath) ? ", converted from HEX text," : "";
@@ -193,6 +208,7 @@ void CFirmwareApp::DryRun(CDownloadDlg& window) {
 
 int CFirmwareApp::ExitInstance() {
   CEventLog* log = CEventLog::GetInstance();
+  report_.warnings = log->Warnings();
   // A dry run changes nothing, the log included: its lines were on standard error.
   if (script_.dryRun) return fw::Application::ExitInstance();
   log->Flush();
@@ -210,12 +226,26 @@ int CFirmwareApp::Refuse(std::string why) {
 }
 
 void CFirmwareApp::Warn(const std::string& text) const {
-  if (!script_.quiet) std::fprintf(stderr, "vrtqlx: %s\n", text.c_str());
+  CEventLog::GetInstance()->Warn(text);
 }
 
 void CFirmwareApp::WarnOfUnknownModel() const {
   if (ModelCodeForName(modelName) != ModelCodeForName("TQR-03") || modelName == "TQR-03") return;
   Warn("model " + ShownValue(modelName) + " is not in the catalogue: it is downloaded as a TQR-03");
+}
+
+void CFirmwareApp::WarnOfFileForAnotherModel() const {
+  const size_t folderEnd = firmwareName.find_last_of("/\\");
+  const std::string file =
+      folderEnd == std::string::npos ? firmwareName : firmwareName.substr(folderEnd + 1);
+  for (const ModelEntry& row : ModelCatalogue()) {
+    const std::string prefix = std::string(row.name) + "_";
+    if (file.rfind(prefix, 0) == 0 && row.name != modelName) {
+      Warn("the firmware file " + ShownValue(file) + " names the model " + std::string(row.name) +
+           ", not " + ShownValue(modelName));
+      return;
+    }
+  }
 }
 
 std::string CFirmwareApp::JobSummary() const {
@@ -228,14 +258,20 @@ std::string CFirmwareApp::JobSummary() const {
 
 void CFirmwareApp::ExplainUnsettledJob(bool windowOpens) const {
   const bool silentAsked = arguments_.size() > 1 && arguments_[1] == "-s";
+  if (!silentAsked && script_.Any()) {
+    std::fprintf(stderr, "vrtqlx: no unattended job: no %s in %s and no -s; %s\n",
+                 kSettingsFileName, workDir.c_str(), kNoWindowForScripts);
+    return;
+  }
   if (!silentAsked) {
     if (!windowOpens) std::fputs(kNoInteractiveWindowText, stderr);
     return;
   }
   // The caller asked for an unattended run: say why it is not one.
   std::fprintf(stderr, "vrtqlx: -s cannot settle the job: %s; %s\n", unsettled.c_str(),
-               windowOpens ? "the operator's window opens to choose"
-                           : "no operator window can open here to choose (name -m and -f)");
+               windowOpens     ? "the operator's window opens to choose"
+               : script_.Any() ? kNoWindowForScripts
+                               : "no operator window can open here to choose (name -m and -f)");
 }
 
 int CFirmwareApp::DecideOutcome() {

@@ -69,9 +69,12 @@ class CFirmwareApp : public fw::Application {
   int DecideOutcome();
   // Records why the parameters are invalid; answers -1.
   int Refuse(std::string why);
-  // A word to the caller on standard error (not with --quiet); the log never sees it.
+  // A warning to the caller: on standard error, even with --quiet, and in --json.
   void Warn(const std::string& text) const;
   void WarnOfUnknownModel() const;
+  // A firmware file whose name begins with another model's name ("TQR-23_...") is most
+  // likely not meant for this printer.
+  void WarnOfFileForAnotherModel() const;
   // What the job targets, for the notices and the dry run: "COM4, model TQR-23, file x".
   std::string JobSummary() const;
   // Runs the silent job in `window`, or rehearses it for --dry-run; fills the report.

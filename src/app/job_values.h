@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,3 +36,19 @@ std::string ShownValue(const std::string& value);
 // The number formed by the leading decimal digits of `text` (0 when there are none),
 // saturating at the largest 32-bit value so that any length of digits is safe.
 int32_t LeadingDecimal(std::string_view text);
+
+// A number written only in decimal digits (no sign, no blanks, nothing after it) that lies
+// in [low, high]; nothing otherwise.
+std::optional<int32_t> DecimalInRange(std::string_view text, int32_t low, int32_t high);
+
+// The baud rates a serial job accepts: the rates every serial driver knows by name.
+bool IsStandardBaudRate(int32_t rate);
+// "110, 300, ..., 921600", for the reason of a refused rate.
+std::string StandardBaudRateList();
+
+// A printer address as the job uses it. A host name is taken as it is (it resolves at
+// connect). An address written in numbers must be a dotted quad of four decimal numbers
+// 0-255; it is answered in its plain form ("127.000.000.010" -> "127.0.0.10"), so that no
+// lookup reads leading zeros as octal. Other numeric forms ("127.1", "2130706433",
+// "0x7f.1", "300.1.1.1") give nothing.
+std::optional<std::string> PrinterAddress(std::string_view text);

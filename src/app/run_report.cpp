@@ -47,6 +47,15 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
+std::string QuotedList(const std::vector<std::string>& texts) {
+  std::string out = "[";
+  for (const std::string& text : texts) {
+    if (out.size() > 1) out += ", ";
+    out += Quoted(text);
+  }
+  return out + "]";
+}
+
 }  // namespace
 
 std::string RunReportJson(const RunReport& report) {
@@ -59,5 +68,5 @@ std::string RunReportJson(const RunReport& report) {
          ", \"bytes_sent\": " + std::to_string(report.bytesSent) +
          ", \"bytes_total\": " + std::to_string(report.bytesTotal) + ", \"seconds\": " + seconds +
          ", \"log_file\": " + Quoted(report.logFile) + ", \"reason\": " + Quoted(report.reason) +
-         "}";
+         ", \"warnings\": " + QuotedList(report.warnings) + "}";
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What a run did, for a script: the one JSON object `--json` prints at the end.
 struct RunReport {
@@ -20,6 +21,8 @@ struct RunReport {
   std::string logFile;
   // Why it failed, as the log line says it, with the system's reason where there is one.
   std::string reason;
+  // What the caller should know although the run went on, as standard error said it.
+  std::vector<std::string> warnings;
 };
 
 // The report as one line of JSON. Texts are escaped so that any file or port name, even one

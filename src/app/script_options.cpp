@@ -1,5 +1,7 @@
 #include "app/script_options.h"
 
+#include "app/job_values.h"
+
 std::optional<ScriptOptions> TakeScriptOptions(std::vector<std::string>& arguments,
                                                std::string& error) {
   ScriptOptions options;
@@ -13,8 +15,15 @@ std::optional<ScriptOptions> TakeScriptOptions(std::vector<std::string>& argumen
     } else if (option == "--quiet") {
       options.quiet = true;
     } else if (option == "--log") {
-      if (next + 1 >= arguments.size() || arguments[next + 1].empty()) {
+      // "--log -s ..." would make "-s" the log and the job interactive: a name that looks
+      // like an option is refused (a file of that name is "./-s").
+      if (next + 1 >= arguments.size() || arguments[next + 1].empty() ||
+          arguments[next + 1][0] == '-') {
         error = "--log needs a file name";
+        if (next + 1 < arguments.size() && !arguments[next + 1].empty()) {
+          const std::string shown = ShownValue(arguments[next + 1]);
+          error += ", not the option " + shown + " (write ./" + shown + " for a file of that name)";
+        }
         return std::nullopt;
       }
       options.logFile = arguments[++next];

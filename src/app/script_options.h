@@ -17,6 +17,9 @@ struct ScriptOptions {
   bool quiet = false;
   // The log file to append to instead of _VRT_QLX.txt beside the program.
   std::string logFile;
+
+  // Any of them marks a caller that is a script: no window ever opens for it.
+  bool Any() const { return json || dryRun || quiet || !logFile.empty(); }
 };
 
 // Takes the leading options out of `arguments` (index 0 is the program). nullopt, with

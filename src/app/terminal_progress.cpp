@@ -61,7 +61,6 @@ void TerminalProgress::OnSending(uint64_t sent, uint64_t total) {
   stallWatch.Touch();
   lastSent = sent;
   lastTotal = total;
-  lastSendMs = platform::CurrentClock().NowMs();
   if (!DueForRedraw(Phase::kSending, sent == total)) return;
   std::string text = Amount("sending", sent, total);
   const uint64_t elapsedMs = lastDrawMs - sendStartMs;
@@ -94,7 +93,7 @@ void TerminalProgress::ShowStall(unsigned seconds) {
   Draw(sendingText + "  stalled " + std::to_string(seconds) + " s");
 }
 
-void TerminalProgress::Finish(bool failed) {
+void TerminalProgress::Finish(bool failed, double seconds) {
   stallWatch.Pause();
   std::lock_guard guard(drawLock);
   EndLineLocked();
@@ -104,7 +103,6 @@ void TerminalProgress::Finish(bool failed) {
                   static_cast<unsigned long long>(lastSent),
                   static_cast<unsigned long long>(lastTotal));
   } else {
-    const double seconds = static_cast<double>(lastSendMs - sendStartMs) / 1000.0;
     std::snprintf(text, sizeof text, "sent %llu bytes in %.1f s\n",
                   static_cast<unsigned long long>(lastSent), seconds);
   }

@@ -27,9 +27,9 @@ class TerminalProgress final : public DownloadObserver {
   void OnEnded() override;
   // Ends a line drawn so far, so that other output starts on a line of its own.
   void EndLine();
-  // The run's last word on the terminal: how many bytes went in how long, or where the
-  // download stopped.
-  void Finish(bool failed);
+  // The run's last word on the terminal: how many bytes went in the `seconds` the whole
+  // download took (the printer's acknowledgement included), or where it stopped.
+  void Finish(bool failed, double seconds);
 
  private:
   enum class Phase { kNone, kSending, kWaiting };
@@ -46,7 +46,6 @@ class TerminalProgress final : public DownloadObserver {
   uint64_t sendStartMs = 0;
   uint64_t lastSent = 0;
   uint64_t lastTotal = 0;
-  uint64_t lastSendMs = 0;
   size_t drawnLength = 0;
   bool lineOpen = false;
   std::string sendingText;

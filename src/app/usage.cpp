@@ -4,6 +4,7 @@
 
 #include "framework/app_identity.h"
 #include "platform/port_map.h"
+#include "platform/standard_paths.h"
 
 namespace {
 
@@ -11,25 +12,33 @@ constexpr const char* kUsage =
     R"(Usage: vrtqlx                 the operator's window (needs a display)
        vrtqlx [SCRIPT OPTION]... -s [OPTION]...   an unattended download, without any window
        vrtqlx [SCRIPT OPTION]...  the job of a vrtqlx.ini in the working directory
-       vrtqlx --help | --version
+       vrtqlx --help | -h | --version | -V
 
-Script options (before -s; with a vrtqlx.ini alone):
+Script options (before -s, never after it; with a vrtqlx.ini alone):
   --json            print one JSON object on standard output at the end: outcome,
                     exit_code, model, port, target, file, bytes_sent, bytes_total,
-                    seconds, log_file, reason
+                    seconds, log_file, reason, warnings
   --dry-run         settle the job as the run would (settings file, newest file, model,
                     HEX conversion, the port's device) and say what it would do; no port
                     is opened, no queue paused, no log written; exit code as the run's start
-  --quiet           no progress line and no notices on standard error
+  --quiet           no progress line and no notices on standard error (warnings and
+                    reasons still come)
   --log FILE        append the log to FILE instead of _VRT_QLX.txt
+
+When a window opens: only for "vrtqlx" alone, or for -s whose job cannot be settled (no
+firmware file found), and only without script options and where a display is present.
+Otherwise such a start ends with exit code 3 and says why.
 
 Options of an unattended download (after -s, in any order):
   -m MODEL          printer model, e.g. TQR-23
   -p PORT           COM1 ... COM20 (115200 baud unless -b follows), LPT1 ... LPT3,
                     USB (the first connected printer of the model), or NET ADDRESS
-                    (an IPv4 address; TCP port 9100 unless -tcpport follows)
-  -b BAUD           baud rate of the COM port named by an earlier -p
-  -tcpport PORT     TCP port of the NET address named by an earlier -p
+                    (four numbers 0-255 or a host name; TCP port 9100 unless
+                    -tcpport follows)
+  -b BAUD           baud rate of the COM port named by an earlier -p: 110, 300, 600,
+                    1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200,
+                    128000, 230400, 256000, 460800 or 921600
+  -tcpport PORT     TCP port (1-65535) of the NET address named by an earlier -p
   -f FILE           firmware file, relative to the working directory or absolute
 Without -m, the one *.fls file of the working directory names model and file; with -m
 and without -f, the newest MODEL_..._MMDDYY.fls is taken. Without -p the job uses USB.
@@ -46,13 +55,13 @@ Settings file:
     FWNAME      firmware file name ending in "fls"
 
 Log:
-  Errors of unattended runs are appended to _VRT_QLX.txt beside the program (or in the
-  user's state directory when that directory cannot take it) and written to standard
-  error, each with its reason there. A program installed in /usr/bin or /usr/local/bin
-  logs to /var/log/vrtqlx/ when run as root and to the user's state directory otherwise.
-  A failed run's last line on standard error names the log file. When standard error is
-  a terminal, a progress line shows the download.
+  Errors of unattended runs are appended to _VRT_QLX.txt beside the program and written
+  to standard error, each with its reason there. A failed run's last line on standard
+  error names the log file. When standard error is a terminal, a progress line shows the
+  download.
+)";
 
+constexpr const char* kUsageTail = R"(
 Exit codes:
   0  the download ran to its end (or help and version were printed)
   1  invalid parameters, or the model choice was cancelled
@@ -69,7 +78,8 @@ Environment:
 }  // namespace
 
 std::string UsageText() {
-  return std::string(kUsage) + platform::SystemEnvironmentHelp();
+  return std::string(kUsage) + platform::LogPlacesHelp() + kUsageTail +
+         platform::SystemEnvironmentHelp();
 }
 
 std::string VersionLine() {
@@ -78,9 +88,9 @@ std::string VersionLine() {
 
 bool AnswerInformationRequest(const std::vector<std::string>& arguments) {
   if (arguments.size() < 2) return false;
-  if (arguments[1] == "--help") {
+  if (arguments[1] == "--help" || arguments[1] == "-h") {
     std::fputs(UsageText().c_str(), stdout);
-  } else if (arguments[1] == "--version") {
+  } else if (arguments[1] == "--version" || arguments[1] == "-V") {
     std::fputs((VersionLine() + "\n").c_str(), stdout);
   } else {
     return false;

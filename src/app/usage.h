@@ -9,6 +9,7 @@ std::string UsageText();
 // "vrtqlx <version>".
 std::string VersionLine();
 
-// Answers "--help" or "--version" given as the first argument (index 1 of `arguments`)
-// on standard output; returns false, having printed nothing, for any other command line.
+// Answers "--help" ("-h") or "--version" ("-V") given as the first argument (index 1 of
+// `arguments`) on standard output; returns false, having printed nothing, for any other command
+// line.
 bool AnswerInformationRequest(const std::vector<std::string>& arguments);

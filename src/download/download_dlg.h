@@ -86,8 +86,8 @@ class CDownloadDlg : public fw::Dialog {
   void DeleteDriverFile();
 
   // Converts the HEX or S-record file at `path` into the temporary image and points
-  // `firmwarePath` at it.
-  int ConvertHexToFls(const std::string& path);
+  // `firmwarePath` at it. On failure `why`, when given, says what stopped it.
+  int ConvertHexToFls(const std::string& path, std::string* why = nullptr);
 
   // Spooler queues that use the download's port are moved aside for the download.
   void RedirectSpoolerPrinters(const std::string& portName, const std::string& modelName);

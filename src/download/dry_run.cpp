@@ -3,7 +3,7 @@
 
 std::string CDownloadDlg::RehearseSilentStart(std::string& device, std::string& reason) {
   const std::string operatorFile = firmwarePath;
-  if (ConvertsBeforeSending(firmwarePath) && !ConvertHexToFls(firmwarePath)) {
+  if (ConvertsBeforeSending(firmwarePath) && !ConvertHexToFls(firmwarePath, &reason)) {
     firmwarePath = operatorFile;
     return "Failed File Loading!!";
   }

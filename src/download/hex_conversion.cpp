@@ -7,26 +7,36 @@ namespace {
 constexpr const char* kTempImageName = "tempHex.fls";
 }  // namespace
 
-int CDownloadDlg::ConvertHexToFls(const std::string& path) {
+int CDownloadDlg::ConvertHexToFls(const std::string& path, std::string* why) {
   auto text = platform::ReadFileBytes(path, kLargestHexText);
-  if (!text) return 0;
+  if (!text) {
+    if (why) *why = text.Describe();
+    return 0;
+  }
   std::vector<uint8_t> area;
   const bool built = BuildHexImage(
       std::string_view(reinterpret_cast<const char*>(text.value().data()), text.value().size()),
-      area);
+      area, why);
 
   // The image lives only in the run's private directory: without it, or with an image that
   // could not be written whole, the conversion fails rather than send something else.
   auto dir = tempDir.Path();
-  if (!dir) return 0;
+  if (!dir) {
+    if (why) *why = dir.Describe();
+    return 0;
+  }
   firmwarePath = platform::JoinPath(dir.value(), kTempImageName);
   auto file = tempDir.CreateFile(kTempImageName);
-  if (!file) return 0;
+  if (!file) {
+    if (why) *why = file.Describe();
+    return 0;
+  }
   auto bytes = [](const uint8_t* data, size_t length) {
     return std::string_view(reinterpret_cast<const char*>(data), length);
   };
   bool whole = file.value().WriteAll(bytes(kHexImageHeader, sizeof kHexImageHeader)).ok();
   if (built && whole) whole = file.value().WriteAll(bytes(area.data(), area.size())).ok();
+  if (built && !whole && why) *why = "the temporary image could not be written whole";
   return built && whole ? 1 : 0;
 }
 
@@ -35,7 +45,8 @@ void CDownloadDlg::DownloadHexFile() {
   // recorded, and the private directory goes before the process ends.
   stopGuard = std::make_unique<platform::StopGuard>();
   const std::string operatorFile = firmwarePath;
-  const int converted = ConvertHexToFls(firmwarePath);
+  std::string why;
+  const int converted = ConvertHexToFls(firmwarePath, &why);
   if (const int signal = platform::PendingStopSignal(); signal != 0) {
     firmwarePath = operatorFile;
     return InterruptDownload(signal);
@@ -43,7 +54,7 @@ void CDownloadDlg::DownloadHexFile() {
   if (!converted) {
     firmwarePath = operatorFile;
     // A silent run ends here with its failure, as a refused start does.
-    return FailStart("Failed File Loading!!");
+    return FailStart("Failed File Loading!!", why);
   }
   // The engine has the whole image in memory once its start step returns.
   StartDownload();

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -118,6 +119,12 @@ bool PlaceSRecordLine(std::string_view line, size_t addressWidth, ImageArea& are
   return true;
 }
 
+// Intel HEX type 01; S-records end with S7, S8 or S9 (the start address of S3, S2, S1 data).
+bool IsEndRecord(HexRecordKind kind, std::string_view line) {
+  if (kind == HexRecordKind::IntelHex) return line.size() > 8 && line[8] == '1';
+  return line.size() > 1 && (line[1] == '7' || line[1] == '8' || line[1] == '9');
+}
+
 }  // namespace
 
 HexRecordKind DetectHexRecordKind(std::string_view text) {
@@ -149,15 +156,34 @@ HexRecordKind DetectHexRecordKind(std::string_view text) {
   return kind;
 }
 
-bool BuildHexImage(std::string_view text, std::vector<uint8_t>& area) {
+bool BuildHexImage(std::string_view text, std::vector<uint8_t>& area, std::string* why) {
+  const auto fail = [why](std::string reason) {
+    if (why) *why = std::move(reason);
+    return false;
+  };
   const HexRecordKind kind = DetectHexRecordKind(text);
-  if (kind == HexRecordKind::Invalid || kind == HexRecordKind::Undecided) return false;
+  if (kind == HexRecordKind::Invalid || kind == HexRecordKind::Undecided) {
+    return fail("neither Intel HEX nor S-record text");
+  }
   ImageArea image(area);
   long long addressBase = 0;
   const size_t addressWidth = kind == HexRecordKind::S3 ? 8 : 6;
-  return ForEachLine(text, [&](std::string_view line) {
+  size_t lineNumber = 0;
+  bool ended = false;
+  const bool placed = ForEachLine(text, [&](std::string_view line) {
+    ++lineNumber;
     if (line.empty()) return true;
+    // What follows the end record is not part of the image.
+    if (IsEndRecord(kind, line)) ended = true;
+    if (ended) return false;
     return kind == HexRecordKind::IntelHex ? PlaceIntelHexLine(line, image, addressBase)
                                            : PlaceSRecordLine(line, addressWidth, image);
   });
+  if (!placed && !ended) {
+    return fail("line " + std::to_string(lineNumber) +
+                ": a record that does not fit the image or is cut short");
+  }
+  // Text cut off before its end record is an image with its tail missing.
+  if (!ended) return fail("no end record: the text is cut short");
+  return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,8 @@ HexRecordKind DetectHexRecordKind(std::string_view text);
 
 // Places the data bytes of Intel HEX or S-record text into a 262,144-byte area of 0xFF.
 // Checksums are not verified. Fails on text of no known kind, on more data bytes than the
-// area holds, on a byte whose address lies outside the area, and on a data record shorter
-// than its byte count says, so no image is ever sent with bytes missing.
-bool BuildHexImage(std::string_view text, std::vector<uint8_t>& area);
+// area holds, on a byte whose address lies outside the area, on a data record shorter
+// than its byte count says, and on text without its end record (Intel HEX type 01,
+// S7 / S8 / S9), so no image is ever sent with bytes missing. `why`, when given, gets the
+// reason, naming the line where there is one.
+bool BuildHexImage(std::string_view text, std::vector<uint8_t>& area, std::string* why = nullptr);

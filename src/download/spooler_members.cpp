@@ -1,6 +1,6 @@
 #include <cerrno>
-#include <cstdio>
 
+#include "app/event_log.h"
 #include "download/download_dlg.h"
 #include "platform/process_probe.h"
 #include "platform/queue_note_lock.h"
@@ -53,8 +53,8 @@ void CDownloadDlg::RedirectSpoolerPrinters(const std::string& portName,
     if (!held) {
       // Pausing keeps the queue's device and every job; a queue that cannot be paused (no
       // right to, or a spooler that will not) is said, and the download goes on.
-      std::fprintf(stderr, "vrtqlx: printer <%s> could not be paused: %s\n", queue.name.c_str(),
-                   held.Describe().c_str());
+      CEventLog::GetInstance()->Warn("printer <" + queue.name +
+                                     "> could not be paused: " + held.Describe());
       goOn = false;
       continue;
     }

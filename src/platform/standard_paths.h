@@ -29,4 +29,8 @@ struct LogPlaces {
 // /var/log/vrtqlx for root and the user's state directory for anyone else.
 LogPlaces LogDirectories();
 
+// The lines of "--help" that tell where the log goes when the program's folder cannot
+// take it, in this system's terms.
+std::string LogPlacesHelp();
+
 }  // namespace platform

@@ -165,10 +165,13 @@ TEST_F(StartUpProcessTest, UsbJobWithoutConnectedPrinter) {
 TEST_F(StartUpProcessTest, HelpAndVersionAnswerOnStandardOutputOnly) {
   // Even a settings file, which otherwise decides every start, leaves them alone.
   WriteIni("[QLX]\nPORTTYPE=COM1\nMODELNAME=TQR-03\nFWNAME=x.fls\n");
-  const auto version = Run({"--version", "-s"});
-  EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "vrtqlx " VRTQLX_VERSION "\n");
-  EXPECT_EQ(version.err, "");
+  for (const char* asked : {"--version", "-V"}) {
+    const auto version = Run({asked, "-s"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "vrtqlx " VRTQLX_VERSION "\n");
+    EXPECT_EQ(version.err, "");
+  }
+  EXPECT_EQ(Run({"-h"}).out, Run({"--help"}).out);
   const auto help = Run({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.err, "");

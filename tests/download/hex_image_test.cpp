@@ -99,6 +99,18 @@ TEST(HexImage, TheAreaHoldsExactlyItsSizeInDataBytes) {
   Image(full + DataRecord(0, 1, 7), false);
 }
 
+TEST(HexImage, TextCutShortFailsAndABadLineIsNamed) {
+  std::vector<uint8_t> area;
+  std::string why;
+  EXPECT_FALSE(BuildHexImage(":0100000011EE\n", area, &why));
+  EXPECT_EQ(why, "no end record: the text is cut short");
+  EXPECT_FALSE(BuildHexImage("S30700000020334400\n", area, &why));
+  EXPECT_FALSE(BuildHexImage(":0100000011EE\n\n:04000000010203\n:00000001FF\n", area, &why));
+  EXPECT_EQ(why.rfind("line 3: ", 0), 0u) << why;
+  // What follows the end record is not read.
+  EXPECT_TRUE(BuildHexImage(":0100000011EE\n:00000001FF\n:04000000010203\n", area));
+}
+
 TEST(HexImage, BytesOutsideTheAreaAndShortRecordsFail) {
   Image(":020000024000BA\n:0100000011EE\n", false);  // segment base 0x40000
   Image("S30800FFFFFF1122FF\n", false);              // far above the area

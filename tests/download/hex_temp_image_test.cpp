@@ -12,7 +12,7 @@
 namespace {
 
 TEST_F(EngineTest, TemporaryImageIsPrivateToTheRun) {
-  const std::string hex = Firmware(":0100000042BD\n", "one.hex");
+  const std::string hex = Firmware(":0100000042BD\n:00000001FF\n", "one.hex");
   auto dlg = Window(kModelTQR03, "LPT1", hex);
   ASSERT_EQ(dlg->ConvertHexToFls(hex), 1);
   const std::string temp = dlg->firmwarePath;

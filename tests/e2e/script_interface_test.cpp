@@ -15,21 +15,25 @@ bool Has(const std::string& text, const std::string& part) {
 
 class ScriptInterface : public SilentRun {
  protected:
-  // The one JSON object of a --json run, read back by Python's json module as
-  // "outcome|exit_code|bytes_sent|reason".
-  std::string ParsedJson(const ProcessResult& run) {
+  // `expression` of the one JSON object `d` of a --json run, as Python's json module reads it.
+  std::string FromJson(const ProcessResult& run, const std::string& expression) {
     const std::string file = state.Join("out.json");
     testsupport::WriteFile(file, run.out);
     testsupport::ProcessOptions options;
     auto parsed = testsupport::RunProcess(
         "/usr/bin/python3",
-        {"-c",
-         "import json,sys; d=json.load(open(sys.argv[1])); "
-         "print('%s|%d|%d|%s' % (d['outcome'], d['exit_code'], d['bytes_sent'], d['reason']))",
-         file},
+        {"-c", "import json,sys; d=json.load(open(sys.argv[1])); print(" + expression + ")", file},
         options);
     EXPECT_EQ(parsed.exitCode, 0) << parsed.err << run.out;
     return parsed.out;
+  }
+  // "outcome|exit_code|bytes_sent|reason"
+  std::string ParsedJson(const ProcessResult& run) {
+    return FromJson(run,
+                    "'%s|%d|%d|%s' % (d['outcome'], d['exit_code'], d['bytes_sent'], d['reason'])");
+  }
+  std::string Warnings(const ProcessResult& run) {
+    return FromJson(run, "'|'.join(d['warnings'])");
   }
 };
 
@@ -40,12 +44,20 @@ TEST_F(ScriptInterface, EveryRefusalSaysWhyAndTheLogLinesStayAsTheyWere) {
   EXPECT_TRUE(Has(invalid.err, "Invalid parameters (-p LPX1: no port")) << invalid.err;
   EXPECT_TRUE(Has(invalid.err, "vrtqlx: the log is " + programDir.Join("_VRT_QLX.txt")));
 
-  // Skipped options and models outside the catalogue run as before, with a word.
+  // A script's option after -s is refused, never skipped: "--dry-run" there would flash.
   Image(100);
-  auto typo = Run({"-s", "--tcpport", "43497", "-p", "NET", "127.0.0.1", "-tcpport", "1", "-m",
-                   "tqr-23", "-f", "TQR-23_V1.00_120826.fls"});
+  auto late = Run({"-s", "-p", "NET", "127.0.0.1", "--dry-run", "-m", "TQR-23"});
+  EXPECT_EQ(late.exitCode, 1);
+  EXPECT_TRUE(Has(late.err,
+                  "Invalid parameters (--dry-run after -s: the program's own options "
+                  "belong before it"))
+      << late.err;
+
+  // Skipped options and models outside the catalogue run as before, with a word.
+  auto typo = Run({"-s", "-tcp", "43497", "-p", "NET", "127.0.0.1", "-tcpport", "1", "-m", "tqr-23",
+                   "-f", "TQR-23_V1.00_120826.fls"});
   EXPECT_EQ(typo.exitCode, 2);
-  EXPECT_TRUE(Has(typo.err, "unknown option --tcpport skipped")) << typo.err;
+  EXPECT_TRUE(Has(typo.err, "unknown option -tcp skipped")) << typo.err;
   EXPECT_TRUE(Has(typo.err, "model tqr-23 is not in the catalogue")) << typo.err;
   EXPECT_TRUE(Has(typo.err, "Socket Connect Error! ip=127.0.0.1, tcpport=1 (connect: "))
       << typo.err;
@@ -58,11 +70,22 @@ TEST_F(ScriptInterface, EveryRefusalSaysWhyAndTheLogLinesStayAsTheyWere) {
   EXPECT_EQ(line.exitCode, 2);
   EXPECT_TRUE(Has(line.err, "NODE,nomodem in QLX_COMn")) << line.err;
 
-  // --quiet keeps the reasons and drops the words around them.
-  auto quiet = Run({"--quiet", "-s", "--x", "-p", "LPX1"});
+  // --quiet keeps the reasons and warnings and drops the notices around them.
+  auto quiet = Run({"--quiet", "-s", "-x", "-p", "LPX1"});
   EXPECT_EQ(quiet.exitCode, 1);
   EXPECT_TRUE(Has(quiet.err, "Invalid parameters")) << quiet.err;
-  EXPECT_FALSE(Has(quiet.err, "skipped") || Has(quiet.err, "the log is")) << quiet.err;
+  EXPECT_TRUE(Has(quiet.err, "unknown option -x skipped")) << quiet.err;
+  EXPECT_FALSE(Has(quiet.err, "the log is")) << quiet.err;
+
+  // --log takes a file, not the next option; a log that cannot be written says where it went.
+  auto misused = Run({"--log", "-s", "-p", "LPT1"});
+  EXPECT_EQ(misused.exitCode, 1);
+  EXPECT_TRUE(Has(misused.err, "--log needs a file name, not the option -s")) << misused.err;
+  auto nowhere = Run({"--log", "/nonexistent/dir/x.log", "-s", "-p", "LPX1"});
+  EXPECT_TRUE(Has(nowhere.err,
+                  "the log /nonexistent/dir/x.log cannot be written; its lines went "
+                  "to "))
+      << nowhere.err;
 }
 
 TEST_F(ScriptInterface, ASettingsFileThatOverridesSaysSoAndAnUnsettledJobSaysWhy) {
@@ -105,6 +128,27 @@ TEST_F(ScriptInterface, JsonTellsTheOutcomeOfASuccessARefusalAndInvalidParameter
 
   auto invalid = Run({"--json", "-s", "-p", "LPX1"});
   EXPECT_TRUE(Has(ParsedJson(invalid), "invalid parameters|1|0|Invalid parameters (-p LPX1"));
+
+  // Every warning reaches a script, even a quiet one: on standard error and in "warnings".
+  testsupport::WriteFile(work.Join("TQR-05_V1.00_120826.fls"), "");
+  auto warned = Run({"--quiet", "--json", "--dry-run", "-s", "-p", "NET", "127.0.0.1", "-m",
+                     "tqr-01", "-f", "TQR-05_V1.00_120826.fls"});
+  EXPECT_EQ(warned.exitCode, 0) << warned.err;
+  EXPECT_EQ(Warnings(warned),
+            "model tqr-01 is not in the catalogue: it is downloaded as a "
+            "TQR-03|the firmware file TQR-05_V1.00_120826.fls names the model "
+            "TQR-05, not tqr-01|the firmware image " +
+                work.Join("TQR-05_V1.00_120826.fls") + " is empty: nothing would be sent\n");
+  EXPECT_TRUE(Has(warned.err, "names the model TQR-05")) << warned.err;
+
+  // A script is never shown a window: a job -s cannot settle ends with exit 3 and why, even
+  // where a display is present.
+  auto unsettled = Run({"--json", "-s", "-p", "NET", "127.0.0.1", "-m", "TQR-09"},
+                       {{"QT_QPA_PLATFORM", "offscreen"}});
+  EXPECT_EQ(unsettled.exitCode, 3);
+  EXPECT_TRUE(Has(ParsedJson(unsettled),
+                  "no window|3|0|-s cannot settle the job: no firmware "
+                  "file TQR-09_..._MMDDYY.fls"));
 }
 
 TEST_F(ScriptInterface, DryRunSettlesTheJobWithoutOpeningAnything) {
@@ -125,6 +169,11 @@ TEST_F(ScriptInterface, DryRunSettlesTheJobWithoutOpeningAnything) {
   auto hex = Run({"--dry-run", "-s", "-p", "COM4", "-m", "TQR-03", "-f", "fw.hex"}, env);
   EXPECT_EQ(hex.exitCode, 0) << hex.err;
   EXPECT_TRUE(Has(hex.out, "fw.hex, converted from HEX text,")) << hex.out;
+  testsupport::WriteFile(work.Join("cut.hex"), ":0100000011EE\n:0100010022DC\n");
+  auto cut = Run({"--dry-run", "-s", "-p", "COM4", "-m", "TQR-03", "-f", "cut.hex"}, env);
+  EXPECT_EQ(cut.exitCode, 2);
+  EXPECT_TRUE(Has(cut.err, "Failed File Loading!! (no end record: the text is cut short)"))
+      << cut.err;
   EXPECT_FALSE(testsupport::FileExistsAt(programDir.Join("_VRT_QLX.txt")));  // nothing logged
   EXPECT_FALSE(DriverFilesLeft());
 }

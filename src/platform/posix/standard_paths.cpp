@@ -65,4 +65,11 @@ LogPlaces LogDirectories() {
   return places;
 }
 
+std::string LogPlacesHelp() {
+  return "  When the program's folder cannot take it, the log goes to the user's state directory\n"
+         "  ($XDG_STATE_HOME/vrtqlx, else ~/.local/state/vrtqlx). A program installed in\n"
+         "  /usr/bin or /usr/local/bin logs to /var/log/vrtqlx/ when run as root, to the state\n"
+         "  directory otherwise.\n";
+}
+
 }  // namespace platform

@@ -54,4 +54,8 @@ LogPlaces LogDirectories() {
   return places;
 }
 
+std::string LogPlacesHelp() {
+  return "  When the program's folder cannot take it, the log goes to %LOCALAPPDATA%\\vrtqlx.\n";
+}
+
 }  // namespace platform
