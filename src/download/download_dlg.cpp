@@ -122,9 +122,12 @@ void CDownloadDlg::EnableButtons() {
 }
 
 void CDownloadDlg::OnSelectFile() {
-  auto programDir = platform::ProgramDirectory();
+  // The firmware beside the program in a build tree or a copied folder; an installed
+  // program's folder holds none, so the dialog opens where the operator started it.
+  auto startDir = platform::IsInstalledUnderSystemPrefix() ? platform::CurrentDirectory()
+                                                           : platform::ProgramDirectory();
   auto chosen = fw::FileOpenDialog(FirmwareFileFilter(modelCode),
-                                   programDir ? programDir.value() : std::string());
+                                   startDir ? startDir.value() : std::string());
   if (!chosen) return;
   firmwarePath = *chosen;
   EnableItem(res::kDownloadButton, true);

@@ -16,6 +16,10 @@ SysResult<std::string> ProgramDirectory();
 // $HOME/.local/state. Fails with ENOENT when neither can be told. Nothing is created.
 SysResult<std::string> UserStateDirectory();
 
+// True for a program in a system's program folder (/usr/bin, /usr/local/bin, ...), where
+// no user keeps firmware files or can write a log.
+bool IsInstalledUnderSystemPrefix();
+
 // Where the log file lives (`first`), and where its lines go when that place cannot take
 // them (`fallback`, the user's state directory's vrtqlx; empty when there is none).
 struct LogPlaces {

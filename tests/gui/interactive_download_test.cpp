@@ -64,10 +64,29 @@ TEST_F(InteractiveDownloadGui, PickConfigureChooseDownloadNotice) {
     ASSERT_NE(address, nullptr);
     const auto fields = address->findChildren<QLineEdit*>();
     ASSERT_EQ(fields.size(), 4);
-    QTest::keyClicks(fields[0], "127");  // three digits move on to the next field
-    QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : fields[1], "0");
-    QTest::keyClicks(fields[2], "0");
-    QTest::keyClicks(fields[3], "1");
+    // Typed straight through, key by key, into whichever field has the caret: a third digit
+    // or a dot moves on, a value above 255 cannot be typed, Backspace goes back.
+    auto type = [&](const QString& keys) {
+      for (const QChar c : keys) {
+        QWidget* caret = address->window()->focusWidget();
+        QTest::keyClick(caret ? caret : fields[0],
+                        c == '\b' ? Qt::Key_Backspace : static_cast<Qt::Key>(c.unicode()));
+      }
+    };
+    auto shown = [&] {
+      QStringList texts;
+      for (auto* field : fields) texts << field->text();
+      return texts.join('|').toStdString();
+    };
+    fields[0]->setFocus();
+    type("10.1.2.300");
+    EXPECT_EQ(shown(), "10|1|2|30");
+    type("\b\b\b\b\b");  // the 30 and on into the field before, taking its 2
+    EXPECT_EQ(shown(), "10|1||");
+    for (auto* field : fields) field->clear();
+    fields[0]->setFocus();
+    type("127.0.0.1");
+    EXPECT_EQ(shown(), "127|0|0|1");
     auto* portEdit = dynamic_cast<QLineEdit*>(ControlWidget(settings, res::kTcpPortEdit));
     ASSERT_NE(portEdit, nullptr);
     portEdit->clear();

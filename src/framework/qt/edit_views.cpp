@@ -1,6 +1,5 @@
 #include "framework/qt/edit_views.h"
 
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpressionValidator>
@@ -40,7 +39,10 @@ IpAddressView::IpAddressView(DialogWindow& window, size_t index)
     field->setFrame(false);
     field->setAlignment(Qt::AlignCenter);
     field->setMaxLength(3);
-    field->setValidator(new QIntValidator(0, 255, field));
+    // A number of 0 to 255 and nothing that could only grow past it ("300" is refused as
+    // its last digit is typed, which a range validator would let stand).
+    field->setValidator(new QRegularExpressionValidator(
+        QRegularExpression("25[0-5]|2[0-4][0-9]|[01]?[0-9]?[0-9]|"), field));
     field->installEventFilter(this);
     connect(field, &QLineEdit::textEdited, this,
             [this, i](const QString& text) { FieldEdited(i, text); });
@@ -57,15 +59,29 @@ void IpAddressView::FieldEdited(size_t field, const QString& text) {
 }
 
 bool IpAddressView::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Period) {
-    for (size_t i = 0; i + 1 < fields_.size(); ++i) {
-      if (watched == fields_[i]) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  for (size_t i = 0; i < fields_.size(); ++i) {
+    QLineEdit* field = fields_[i];
+    if (watched != field) continue;
+    // As in the address control this follows: a dot ends a field that holds a number; in an
+    // empty field (where a third digit has just moved the caret) it is swallowed, so that
+    // "127.0.0.1" typed straight through fills the four fields.
+    if (key == Qt::Key_Period) {
+      if (!field->text().isEmpty() && i + 1 < fields_.size()) {
         fields_[i + 1]->setFocus();
         fields_[i + 1]->selectAll();
-        return true;
       }
+      return true;
     }
+    // Backspace at the start of a field goes on in the field before it.
+    if (key == Qt::Key_Backspace && i > 0 && field->cursorPosition() == 0 &&
+        !field->hasSelectedText()) {
+      fields_[i - 1]->setFocus();
+      fields_[i - 1]->end(false);
+      return true;
+    }
+    break;
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -17,7 +17,8 @@ class EditView final : public QLineEdit, public ViewBase {
 };
 
 // An IPv4 address control: four fields of 0 to 255 separated by dots. A blank field is
-// kept as blank (-1). Typing a dot, or a third digit, moves on to the next field.
+// kept as blank (-1). Typing a dot after a number, or a third digit, moves on to the next
+// field; Backspace at a field's start goes back; a value above 255 cannot be typed.
 class IpAddressView final : public QWidget, public ViewBase {
  public:
   IpAddressView(DialogWindow& window, size_t index);

@@ -47,21 +47,26 @@ SysResult<std::string> UserStateDirectory() {
   return SysResult<std::string>::Fail("getenv", ENOENT);
 }
 
-LogPlaces LogDirectories() {
+bool IsInstalledUnderSystemPrefix() {
   static const char* const kSystemPrograms[] = {"/usr/bin",  "/usr/local/bin",  "/bin",
                                                 "/usr/sbin", "/usr/local/sbin", "/sbin"};
+  auto program = ProgramDirectory();
+  if (!program) return false;
+  for (const char* dir : kSystemPrograms) {
+    if (program.value() == dir) return true;
+  }
+  return false;
+}
+
+LogPlaces LogDirectories() {
   auto state = UserStateDirectory();
   LogPlaces places;
   if (state) places.fallback = state.value() + "/vrtqlx";
-  auto program = ProgramDirectory();
-  if (!program) return places;
-  for (const char* dir : kSystemPrograms) {
-    if (program.value() == dir) {
-      places.first = geteuid() == 0 ? std::string("/var/log/vrtqlx") : places.fallback;
-      return places;
-    }
+  if (IsInstalledUnderSystemPrefix()) {
+    places.first = geteuid() == 0 ? std::string("/var/log/vrtqlx") : places.fallback;
+  } else if (auto program = ProgramDirectory()) {
+    places.first = program.value();
   }
-  places.first = program.value();
   return places;
 }
 

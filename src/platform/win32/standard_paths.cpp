@@ -47,6 +47,12 @@ SysResult<std::string> UserStateDirectory() {
   return SysResult<std::string>::Fail("getenv", ENOENT);
 }
 
+// A Windows program keeps its folder (its log beside it, the file dialog there) wherever
+// it was installed.
+bool IsInstalledUnderSystemPrefix() {
+  return false;
+}
+
 LogPlaces LogDirectories() {
   LogPlaces places;
   if (auto state = UserStateDirectory()) places.fallback = state.value() + "\\vrtqlx";
