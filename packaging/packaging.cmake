@@ -24,6 +24,9 @@ install(FILES ${CMAKE_BINARY_DIR}/vrtqlx.1.gz ${CMAKE_BINARY_DIR}/qlx-printer-si
   DESTINATION share/man/man1 COMPONENT vrtqlx)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz
   DESTINATION share/doc/vrtqlx COMPONENT vrtqlx)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/bash-completion/vrtqlx
+  ${CMAKE_SOURCE_DIR}/packaging/bash-completion/qlx-printer-sim
+  DESTINATION share/bash-completion/completions COMPONENT vrtqlx)
 
 if(TARGET vrtqlx-qt)
   install(TARGETS vrtqlx-qt LIBRARY DESTINATION ${VRTQLX_MODULE_DIR} COMPONENT gui)
@@ -61,8 +64,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_NAME vrtqlx)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_VRTQLX_PACKAGE_DEPENDS "libcups2")
-# The log of an installed program lives in /var/log/vrtqlx (runs as root); purge removes it.
-set(CPACK_DEBIAN_VRTQLX_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/debian/postrm)
+# The log of an installed program lives in /var/log/vrtqlx (runs as root), rotated by the
+# logrotate rule of /etc/logrotate.d/vrtqlx; purge removes both.
+set(CPACK_DEBIAN_VRTQLX_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/debian/postrm
+  ${CMAKE_SOURCE_DIR}/packaging/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The first line of each description is its package's synopsis.
 set(CPACK_COMPONENT_VRTQLX_DESCRIPTION
@@ -80,4 +85,5 @@ set(CPACK_COMPONENT_GUI_DESCRIPTION
   "operator's window of the VORTANE QLX firmware downloader\n\
 The operator's window of vrtqlx (model picker, settings, download with a\n\
 progress bar) on Qt 6 Widgets, with its desktop entry and icon.")
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/logrotate/stage.cmake)
 include(CPack)

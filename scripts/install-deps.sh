@@ -34,7 +34,7 @@ test=(
   clang-format clang libclang-rt-14-dev
   cups-daemon cups-client srecord desktop-file-utils lintian
   qemu-system-x86 busybox-static kmod cpio
-  ansible-core
+  ansible-core logrotate
 )
 windows=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386

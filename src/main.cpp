@@ -12,6 +12,7 @@
 #include "framework/window_system.h"
 #include "platform/console_attach.h"
 #include "platform/stop_request.h"
+#include "platform/system_log.h"
 
 int main(int argc, char** argv) {
   platform::AttachToCallersConsole();
@@ -33,15 +34,18 @@ int main(int argc, char** argv) {
   });
   app.SetCommandLine(std::move(arguments));
   const bool json = script->json;
+  const bool dryRun = script->dryRun;
   app.SetScriptOptions(std::move(*script));
   platform::InstallStopSignals();
   const int exitCode = app.Run();
+  RunReport report = app.Outcome();
+  report.exitCode = exitCode;
   if (json) {
-    RunReport report = app.Outcome();
-    report.exitCode = exitCode;
     std::printf("%s\n", RunReportJson(report).c_str());
     std::fflush(stdout);
   }
+  // A dry run changes nothing and leaves no trace; every other run is audited.
+  if (!dryRun) platform::RecordRunInSystemLog(exitCode != 0, RunReportLine(report));
   // A run that a stop signal cut short has put everything back and written its log; it
   // ends by that signal, as its caller expects.
   platform::EndByStopSignal(platform::PendingStopSignal());

@@ -70,3 +70,13 @@ std::string RunReportJson(const RunReport& report) {
          ", \"log_file\": " + Quoted(report.logFile) + ", \"reason\": " + Quoted(report.reason) +
          ", \"warnings\": " + QuotedList(report.warnings) + "}";
 }
+
+std::string RunReportLine(const RunReport& report) {
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.3f", report.seconds);
+  return "outcome=" + Quoted(report.outcome) + " exit_code=" + std::to_string(report.exitCode) +
+         " model=" + Quoted(report.model) + " target=" + Quoted(report.target) +
+         " file=" + Quoted(report.file) + " bytes=" + std::to_string(report.bytesSent) + "/" +
+         std::to_string(report.bytesTotal) + " seconds=" + seconds +
+         " reason=" + Quoted(report.reason);
+}

@@ -28,3 +28,7 @@ struct RunReport {
 // The report as one line of JSON. Texts are escaped so that any file or port name, even one
 // that holds control characters or bytes that are no UTF-8, gives valid JSON.
 std::string RunReportJson(const RunReport& report);
+
+// The report as the one line the system's log keeps of a run: outcome, exit code, model,
+// target, file, bytes sent of the total, seconds and reason, texts quoted as in the JSON.
+std::string RunReportLine(const RunReport& report);
