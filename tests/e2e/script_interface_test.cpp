@@ -93,7 +93,9 @@ TEST_F(ScriptInterface, ASettingsFileThatOverridesSaysSoAndAnUnsettledJobSaysWhy
   testsupport::WriteFile(work.Join("vrtqlx.ini"),
                          "[QLX]\nPORTTYPE=NET\nIP=127.0.0.1\nTCPPORT=1\nMODELNAME=TQR-23\n"
                          "FWNAME=TQR-23_V1.00_120826.fls\n");
-  auto overridden = Run({"-s", "-p", "COM1", "-m", "TQR-05"});
+  auto overridden = Run({"--quiet", "--json", "-s", "-p", "COM1", "-m", "TQR-05"});
+  EXPECT_TRUE(Has(Warnings(overridden), "takes precedence over the command line"))
+      << overridden.out;
   EXPECT_TRUE(Has(overridden.err, "the settings file " + work.Join("vrtqlx.ini") +
                                       " takes precedence over the command line: port "
                                       "127.0.0.1 (TCP port 1), model TQR-23, file "
