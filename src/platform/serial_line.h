@@ -20,6 +20,12 @@ enum class SerialFlowControl {
   kXonXoff,  // XON/XOFF both ways plus CTS output flow; DTR dropped, RTS handshake
 };
 
+// What closing does with output still queued for the printer.
+enum class QueuedOutput {
+  kDrain,    // lets it leave, within the write total time-out for that many bytes
+  kDiscard,  // throws it away at once: the line is known not to take it (a failed write)
+};
+
 struct SerialLineSettings {
   int32_t baudRate = 0;
   int32_t dataBits = 8;
@@ -35,7 +41,8 @@ struct ModemStatus {
 
 // One serial line, opened exclusively. Reads never block: the caller asks how many bytes
 // wait and takes them. A write completes when its bytes have left the machine, within the
-// write total time-out.
+// write total time-out. With XON/XOFF, the printer's XOFF and XON never reach the reader:
+// from the read that takes an XOFF until the one that takes an XON, the output is held.
 class SerialLine {
  public:
   virtual ~SerialLine() = default;
@@ -52,9 +59,9 @@ class SerialLine {
   virtual SerialWrite Write(const uint8_t* data, size_t length) = 0;
   virtual SysResult<size_t> BytesWaiting() = 0;
   virtual SysResult<size_t> Read(uint8_t* buffer, size_t length) = 0;
-  // Lets the queued output leave (within the write total time-out, else it is thrown
-  // away), restores the line's settings as they were before Open and releases it.
-  virtual void Close() = 0;
+  // Lets the queued output leave or throws it away, restores the line's settings as they
+  // were before Open and releases it.
+  virtual void Close(QueuedOutput queued) = 0;
 };
 
 std::unique_ptr<SerialLine> CreateSerialLine();

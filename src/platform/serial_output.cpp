@@ -9,7 +9,8 @@ namespace platform {
 
 namespace {
 
-// While DSR is low, or the queue is full, the line is looked at again after this long.
+// While the printer holds the output, or the queue is full, the line is looked at again
+// after this long.
 constexpr int kRecheckMs = 10;
 // The shortest look-again while a short queue drains: a few characters at fast rates.
 constexpr int kDrainRecheckMs = 1;
@@ -41,7 +42,8 @@ SysStatus WaitDrained(SerialOutput& line, const Deadline& deadline, size_t& pend
     pending = queued.value();
     if (pending == 0) return OkStatus();
     if (StopRequested()) return SysStatus::Fail("drain", EINTR);
-    const int wait = deadline.Left(queued.value() > kDsrQueueBytes ? kRecheckMs : kDrainRecheckMs);
+    const int wait =
+        deadline.Left(queued.value() > kPacedQueueBytes ? kRecheckMs : kDrainRecheckMs);
     if (wait == 0) return SysStatus::Fail("drain", ETIMEDOUT);
     line.Pause(wait);
   }
@@ -50,7 +52,7 @@ SysStatus WaitDrained(SerialOutput& line, const Deadline& deadline, size_t& pend
 }  // namespace
 
 SerialWrite WriteDrained(SerialOutput& line, const uint8_t* data, size_t length, int64_t limitMs,
-                         bool watchDsr) {
+                         bool paced) {
   const Deadline deadline(line, limitMs);
   SerialWrite result;
   while (result.queued < length) {
@@ -59,24 +61,24 @@ SerialWrite WriteDrained(SerialOutput& line, const uint8_t* data, size_t length,
       return result;
     }
     size_t piece = length - result.queued;
-    if (watchDsr) {
-      auto dsr = line.DsrRaised();
-      if (!dsr) {
-        result.status = SysStatus::Fail(dsr.call(), dsr.error());
+    if (paced) {
+      auto allowed = line.OutputAllowed();
+      if (!allowed) {
+        result.status = SysStatus::Fail(allowed.call(), allowed.error());
         return result;
       }
-      auto queued = dsr.value() ? line.QueuedBytes() : SysResult<size_t>::Ok(kDsrQueueBytes);
+      auto queued = allowed.value() ? line.QueuedBytes() : SysResult<size_t>::Ok(kPacedQueueBytes);
       if (!queued) {
         result.status = SysStatus::Fail(queued.call(), queued.error());
         return result;
       }
-      if (queued.value() >= kDsrQueueBytes) {
-        const int wait = deadline.Left(dsr.value() ? kDrainRecheckMs : kRecheckMs);
+      if (queued.value() >= kPacedQueueBytes) {
+        const int wait = deadline.Left(allowed.value() ? kDrainRecheckMs : kRecheckMs);
         if (wait == 0) break;
         line.Pause(wait);
         continue;
       }
-      piece = std::min(piece, kDsrQueueBytes - queued.value());
+      piece = std::min(piece, kPacedQueueBytes - queued.value());
     }
     auto written = line.WriteSome(data + result.queued, piece);
     if (!written) {
@@ -87,7 +89,7 @@ SerialWrite WriteDrained(SerialOutput& line, const uint8_t* data, size_t length,
     if (written.value() > 0) continue;
     const int wait = deadline.Left(kRecheckMs);
     if (wait == 0) break;
-    if (watchDsr) {
+    if (paced) {
       line.Pause(wait);
     } else {
       line.WaitForRoom(wait);

@@ -17,6 +17,9 @@ class SerialOutput {
   // Bytes handed over that have not left the machine yet.
   virtual SysResult<size_t> QueuedBytes() = 0;
   virtual SysResult<bool> DsrRaised() = 0;
+  // Whether the printer lets output go now: DSR raised, unless the line keeps XON/XOFF
+  // itself, where it is the absence of a held XOFF.
+  virtual SysResult<bool> OutputAllowed() { return DsrRaised(); }
   // Waits until the driver takes bytes again, at most `ms`.
   virtual void WaitForRoom(int ms) = 0;
   virtual void Pause(int ms) = 0;
@@ -35,19 +38,20 @@ struct SerialWrite {
   SysStatus status = OkStatus();
 };
 
-// In DTR/DSR mode at most this many bytes wait in the output queue: the line's driver does
-// not watch DSR itself, so whatever is queued when the printer drops DSR still goes out.
-inline constexpr size_t kDsrQueueBytes = 64;
+// While the printer paces the output (DTR/DSR, or XON/XOFF kept by the line) at most this
+// many bytes wait in the output queue: the driver does not watch the printer itself, so
+// whatever is queued when the printer says stop still goes out.
+inline constexpr size_t kPacedQueueBytes = 64;
 
 // Sends `length` bytes and waits until they have left the machine, all within `limitMs`
-// (negative: without limit). `watchDsr`: bytes are handed over only while DSR is raised,
-// and never more than kDsrQueueBytes are queued. A queue that has not drained in time
-// fails with ETIMEDOUT; a stop request fails with EINTR.
+// (negative: without limit). `paced`: bytes are handed over only while OutputAllowed, and
+// never more than kPacedQueueBytes are queued. A queue that has not drained in time fails
+// with ETIMEDOUT; a stop request fails with EINTR.
 SerialWrite WriteDrained(SerialOutput& line, const uint8_t* data, size_t length, int64_t limitMs,
-                         bool watchDsr);
+                         bool paced);
 
 // Waits, within `limitMs`, for the output queue to drain; what has not left by then is
-// thrown away. Then the line's settings are put back.
+// thrown away (limit 0: at once). Then the line's settings are put back.
 SysStatus DrainAndRestore(SerialOutput& line, int64_t limitMs);
 
 }  // namespace platform

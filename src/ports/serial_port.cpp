@@ -132,13 +132,17 @@ int CSerialPort::Write(const uint8_t* data, int length) {
       sent += std::min(written.queued, total - sent);
       pending = std::min(written.pending, sent);
     }
-    if (written.status && sent == total) return length;
+    if (written.status && sent == total) {
+      lastWriteFailed = false;
+      return length;
+    }
     if (platform::StopRequested()) break;
     SleepUnlessStopped(kWriteRetryPauseMs);
     if (clock.NowMs() - start >= kWriteRetryLimitMs) break;
   }
   // What is still queued has not reached the printer; and a write whose last attempt
   // failed never reports the whole length, even when the line could not say what is left.
+  lastWriteFailed = true;
   return static_cast<int>(std::min(sent - pending, total - 1));
 }
 
@@ -158,6 +162,9 @@ void CSerialPort::Close() {
 
 void CSerialPort::ReleaseLine() {
   if (!lineOpen) return;
-  line->Close();
+  // After a failed or stopped write nothing more is owed to the printer, and a line that
+  // stopped taking bytes would keep the caller for the whole write time-out again.
+  line->Close(lastWriteFailed ? platform::QueuedOutput::kDiscard : platform::QueuedOutput::kDrain);
   lineOpen = false;
+  lastWriteFailed = false;
 }

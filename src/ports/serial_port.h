@@ -16,7 +16,8 @@
 // A COM port. Open checks that the printer is there (DSR or CTS raised) and starts a
 // reader that drains the line every 10 ms into the receive buffer; Read serves from that
 // buffer. A write completes once its bytes have left the machine; it is retried for up to
-// 20 s, without sending a byte twice.
+// 20 s, without sending a byte twice. Close lets queued bytes leave, unless the last write
+// failed: then it throws them away at once.
 class CSerialPort {
  public:
   // The time-outs every open port gets, whatever the settings carried.
@@ -69,5 +70,7 @@ class CSerialPort {
   std::array<uint32_t, 5> timeouts{};
   int32_t rxBufferSize = 0;
   std::atomic<int> isOpen{0};
+  // The last write gave up; closing then throws away what the line still holds.
+  std::atomic<bool> lastWriteFailed{false};
   PortOpenFailure openFailure;
 };

@@ -34,6 +34,7 @@ struct FakeLineState {
   // Record.
   int openCount = 0;
   int closeCount = 0;
+  platform::QueuedOutput lastClose = platform::QueuedOutput::kDrain;
   std::string openedPath;
   platform::ModemLines modemLines = platform::ModemLines::kPresent;
   platform::SerialLineSettings settings;
@@ -118,9 +119,10 @@ class FakeSerialLine final : public platform::SerialLine {
     state_->incoming.erase(state_->incoming.begin(), state_->incoming.begin() + n);
     return platform::SysResult<size_t>::Ok(n);
   }
-  void Close() override {
+  void Close(platform::QueuedOutput queued) override {
     std::lock_guard guard(state_->lock);
     ++state_->closeCount;
+    state_->lastClose = queued;
   }
 
  private:

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -100,6 +101,50 @@ TEST(SerialOverPty, UnusualRatesAndFramesAreSet) {
   settings.stopBits = 1;  // one and a half: not available here
   ASSERT_EQ(port.Configure(settings), 1);
   EXPECT_EQ(port.Open(0), 0);
+}
+
+// XOFF and XON played byte by byte while an image streams in the engine's 4096-byte blocks.
+TEST(SerialOverPty, XoffHoldsAWriteInProgressAndXonResumesIt) {
+  testsupport::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  testsupport::ScopedEnv env("QLX_COM6", pty.SlavePath() + ",nomodem");
+  CPortIO io;
+  PortSettings settings = portstest::LinkSettings("COM6");
+  settings.flowControl = 1;
+  ASSERT_EQ(io.Configure(settings), 1);
+  ASSERT_EQ(io.Open(0), 1);
+  std::vector<uint8_t> image(256 * 1024);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + (i >> 9));
+  const int total = static_cast<int>(image.size());
+  std::atomic<int> sent{0};
+  std::thread writer([&] {
+    for (int at = 0; at < total && sent == at; at += 4096) {
+      sent += io.Write(image.data() + at, 4096);
+    }
+  });
+  std::vector<uint8_t> received = pty.ReadFromMaster(32 * 1024, 5000);
+  auto append = [&](const std::vector<uint8_t>& more) {
+    received.insert(received.end(), more.begin(), more.end());
+    return more.size();
+  };
+  EXPECT_TRUE(pty.WriteToMaster("\x13O", 2));
+  // Once 'O' is read, the port has seen the XOFF before it.
+  uint8_t reply[4] = {};
+  for (int tries = 0; tries < 100 && io.Read(reply, 1, 20) == 0; ++tries) {
+  }
+  append(pty.ReadFromMaster(image.size(), 100));  // already on its way
+  EXPECT_LE(append(pty.ReadFromMaster(image.size(), 300)), 4096u);
+  EXPECT_LT(sent.load(), total);
+  EXPECT_TRUE(pty.WriteToMaster("\x11K", 2));
+  append(pty.ReadFromMaster(image.size() - received.size(), 5000));
+  writer.join();
+  EXPECT_EQ(sent.load(), total);
+  EXPECT_TRUE(received == image);
+  // Neither flow byte reached the receive buffer.
+  EXPECT_EQ(reply[0], 'O');
+  EXPECT_EQ(io.Read(reply, 4, 300), 1);
+  EXPECT_EQ(reply[0], 'K');
+  io.Close();
 }
 
 TEST(ParallelOverFifo, WritesReachTheNode) {

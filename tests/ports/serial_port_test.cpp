@@ -146,9 +146,10 @@ TEST_F(SerialPortTest, WriteFinishesAPartialWrite) {
   EXPECT_EQ(state->written, data);
   EXPECT_EQ(clock.NowMs() - before, CSerialPort::kWriteRetryPauseMs);
   port.Close();
+  EXPECT_EQ(state->lastClose, platform::QueuedOutput::kDrain);
 }
 
-TEST_F(SerialPortTest, WriteGivesUpAfterTwentySeconds) {
+TEST_F(SerialPortTest, WriteGivesUpAfterTwentySecondsAndItsLineIsNotDrainedAtClose) {
   ASSERT_EQ(port.Configure(SerialSettings()), 1);
   ASSERT_EQ(port.Open(0), 1);
   state->writeScript = {5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -162,6 +163,7 @@ TEST_F(SerialPortTest, WriteGivesUpAfterTwentySeconds) {
   state->failWrites = true;
   EXPECT_EQ(port.Write(data, 64), 0);
   port.Close();
+  EXPECT_EQ(state->lastClose, platform::QueuedOutput::kDiscard);
 }
 
 TEST_F(SerialPortTest, WriteAndReadRefuseBadArguments) {

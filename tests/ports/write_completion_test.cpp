@@ -101,7 +101,7 @@ TEST(SerialWriteCompletion, DtrDsrModeQueuesAtMost64BytesAndWaitsWhileDsrIsLow) 
   EXPECT_TRUE(written.status);
   EXPECT_EQ(line.sent, 4096u);
   EXPECT_EQ(line.writesWhileDsrLow, 0);
-  EXPECT_LE(line.largestQueueHandedWhileLowOrAfter, platform::kDsrQueueBytes);
+  EXPECT_LE(line.largestQueueHandedWhileLowOrAfter, platform::kPacedQueueBytes);
   // While DSR is low the line is looked at every 10 ms, not in a busy loop.
   EXPECT_LT(line.dsrLooks, 4096 * 2 + 5000 / 10 + 50);
 }

@@ -1,5 +1,8 @@
 // The serial line on Linux. Uses the kernel's termios2 interface so that any rate the
-// driver takes can be set (BOTHER), not only the fixed B-constants.
+// driver takes can be set (BOTHER), not only the fixed B-constants. Output XON/XOFF is kept
+// here rather than by the driver's IXON, which many drivers (cdc_acm among them) ignore.
+#include "platform/serial_line.h"
+
 #include <asm/termbits.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -9,17 +12,17 @@
 
 #include "platform/clock.h"
 #include "platform/posix/io.h"
-#include "platform/serial_line.h"
+#include "platform/xon_xoff_watch.h"
 
 namespace platform {
 namespace {
 
 class PosixSerialLine final : public SerialLine {
  public:
-  ~PosixSerialLine() override { Close(); }
+  ~PosixSerialLine() override { Close(QueuedOutput::kDrain); }
 
   SysStatus Open(const std::string& devicePath, ModemLines modemLines) override {
-    Close();
+    Close(QueuedOutput::kDrain);
     auto fd = posix::Open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (!fd) return SysStatus::Fail(fd.call(), fd.error());
     // TIOCEXCL keeps other openers out, except privileged ones; the advisory lock covers
@@ -50,6 +53,7 @@ class PosixSerialLine final : public SerialLine {
     }
     if (applied.c_ospeed == 0) return SysStatus::Fail("ioctl(TCSETS2)", EINVAL);
     flowControl_ = settings.flowControl;
+    xonXoff_.Release();
     return OkStatus();
   }
 
@@ -71,9 +75,9 @@ class PosixSerialLine final : public SerialLine {
 
   SerialWrite Write(const uint8_t* data, size_t length) override {
     if (fd_ < 0) return {0, 0, SysStatus::Fail("write", EBADF)};
-    const bool watchDsr =
-        flowControl_ == SerialFlowControl::kDtrDsr && modemLines_ == ModemLines::kPresent;
-    return WriteDrained(output_, data, length, WriteLimitMs(length), watchDsr);
+    const bool paced =
+        flowControl_ == SerialFlowControl::kXonXoff || modemLines_ == ModemLines::kPresent;
+    return WriteDrained(output_, data, length, WriteLimitMs(length), paced);
   }
 
   SysResult<size_t> BytesWaiting() override {
@@ -82,16 +86,29 @@ class PosixSerialLine final : public SerialLine {
     return SysResult<size_t>::Ok(static_cast<size_t>(std::max(count.value(), 0)));
   }
 
+  // Reading goes on past a run of flow bytes, so that the reader does not take it for an
+  // empty line; it takes at most `length` bytes from the driver.
   SysResult<size_t> Read(uint8_t* buffer, size_t length) override {
-    auto got = posix::Read(fd_, buffer, length);
-    if (!got && got.error() == EAGAIN) return SysResult<size_t>::Ok(0);
-    return got;
+    for (size_t taken = 0; taken < length;) {
+      auto got = posix::Read(fd_, buffer, length - taken);
+      if (!got && got.error() == EAGAIN) return SysResult<size_t>::Ok(0);
+      if (!got || got.value() == 0 || flowControl_ != SerialFlowControl::kXonXoff) return got;
+      taken += got.value();
+      if (const size_t kept = xonXoff_.Strip(buffer, got.value()); kept > 0) {
+        return SysResult<size_t>::Ok(kept);
+      }
+    }
+    return SysResult<size_t>::Ok(0);
   }
 
-  void Close() override {
+  void Close(QueuedOutput queued) override {
     if (fd_ < 0) return;
-    auto queued = output_.QueuedBytes();
-    DrainAndRestore(output_, WriteLimitMs(queued ? queued.value() : 0));
+    int64_t limitMs = 0;
+    if (queued == QueuedOutput::kDrain) {
+      auto waiting = output_.QueuedBytes();
+      limitMs = WriteLimitMs(waiting ? waiting.value() : 0);
+    }
+    DrainAndRestore(output_, limitMs);
     posix::IoctlNoArg(fd_, TIOCNXCL, "ioctl(TIOCNXCL)");
     posix::Close(fd_);
     fd_ = -1;
@@ -157,7 +174,8 @@ class PosixSerialLine final : public SerialLine {
     line.c_ispeed = line.c_ospeed = static_cast<speed_t>(settings.baudRate);
     if (parity != 0) line.c_iflag |= INPCK;
     if (settings.flowControl == SerialFlowControl::kXonXoff) {
-      line.c_iflag |= IXON | IXOFF;
+      // The driver sends XON/XOFF for its input; the output side is kept by this line.
+      line.c_iflag |= IXOFF;
       // A line without modem signals has no CTS to wait for.
       if (modemLines_ == ModemLines::kPresent) line.c_cflag |= CRTSCTS;
     }
@@ -199,6 +217,10 @@ class PosixSerialLine final : public SerialLine {
       if (!modem) return SysResult<bool>::Fail(modem.call(), modem.error());
       return SysResult<bool>::Ok(modem.value().dsr);
     }
+    SysResult<bool> OutputAllowed() override {
+      if (line_.flowControl_ != SerialFlowControl::kXonXoff) return DsrRaised();
+      return SysResult<bool>::Ok(!line_.xonXoff_.Held());
+    }
     void WaitForRoom(int ms) override { posix::Poll(line_.fd_, POLLOUT, ms); }
     void Pause(int ms) override { clock_.SleepMs(static_cast<uint32_t>(ms)); }
     uint64_t NowMs() override { return clock_.NowMs(); }
@@ -217,6 +239,7 @@ class PosixSerialLine final : public SerialLine {
   termios2 saved_{};
   ModemLines modemLines_ = ModemLines::kPresent;
   SerialFlowControl flowControl_ = SerialFlowControl::kDtrDsr;
+  XonXoffWatch xonXoff_;
   CommTimeouts timeouts_{};
 };
 

@@ -22,10 +22,10 @@ constexpr int64_t kReadWaitMs = 100;
 
 class Win32SerialLine final : public SerialLine {
  public:
-  ~Win32SerialLine() override { Close(); }
+  ~Win32SerialLine() override { Close(QueuedOutput::kDrain); }
 
   SysStatus Open(const std::string& devicePath, ModemLines modemLines) override {
-    Close();
+    Close(QueuedOutput::kDrain);
     HANDLE handle = CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return SysStatus::Fail("CreateFileA", LastErrno());
@@ -111,10 +111,14 @@ class Win32SerialLine final : public SerialLine {
     return SysResult<size_t>::Ok(got);
   }
 
-  void Close() override {
+  void Close(QueuedOutput queued) override {
     if (handle_ == INVALID_HANDLE_VALUE) return;
-    auto queued = output_.QueuedBytes();
-    DrainAndRestore(output_, WriteLimitMs(queued ? queued.value() : 0));
+    int64_t limitMs = 0;
+    if (queued == QueuedOutput::kDrain) {
+      auto waiting = output_.QueuedBytes();
+      limitMs = WriteLimitMs(waiting ? waiting.value() : 0);
+    }
+    DrainAndRestore(output_, limitMs);
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
   }
