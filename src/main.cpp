@@ -10,12 +10,12 @@
 #include "app/script_options.h"
 #include "app/usage.h"
 #include "framework/window_system.h"
-#include "platform/console_attach.h"
+#include "platform/standard_streams.h"
 #include "platform/stop_request.h"
 #include "platform/system_log.h"
 
 int main(int argc, char** argv) {
-  platform::AttachToCallersConsole();
+  platform::PrepareStandardStreams();
   std::vector<std::string> arguments(argv, argv + argc);
   // Help and version come before everything else: no window, no settings file, no log.
   if (AnswerInformationRequest(arguments)) return 0;

@@ -2,10 +2,11 @@
 
 namespace platform {
 
-// A request to end the run, made by a termination signal (SIGINT, SIGTERM, SIGHUP). While a
-// download holds a link and parked queues, the signal is only recorded: the engine and the
-// ports' long waits look at it, put everything back and then end the process by that same
-// signal. With no download under way the process ends at once, as it would without us.
+// A request to end the run, made by a termination signal (SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT). While a download holds a link and parked queues, the signal is only recorded:
+// the engine and the ports' long waits look at it, put everything back and then end the
+// process by that same signal. With no download under way the process ends at once, as it would
+// without us.
 void InstallStopSignals();
 
 // The signal that asked the run to end, or 0.

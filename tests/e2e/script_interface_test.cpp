@@ -77,6 +77,27 @@ TEST_F(ScriptInterface, EveryRefusalSaysWhyAndTheLogLinesStayAsTheyWere) {
   EXPECT_TRUE(Has(quiet.err, "unknown option -x skipped")) << quiet.err;
   EXPECT_FALSE(Has(quiet.err, "the log is")) << quiet.err;
 
+  // Standard streams a script closed: a pipe nobody reads fails the echo, never the run (no
+  // death by SIGPIPE); a closed descriptor is no number for a link to take. The log keeps
+  // the line either way.
+  std::remove(programDir.Join("_VRT_QLX.txt").c_str());
+  testsupport::ProcessOptions options;
+  options.workingDir = work.path();
+  const auto closedPipe = testsupport::RunProcess(
+      "/usr/bin/python3",
+      {"-c",
+       "import os,subprocess,sys; r,w=os.pipe(); os.close(r); "
+       "sys.exit(subprocess.run(sys.argv[1:], stdout=w, stderr=w).returncode % 256)",
+       program, "-s", "-p", "LPX1"},
+      options);
+  EXPECT_EQ(closedPipe.exitCode, 1) << closedPipe.err;
+  const auto closedFds = testsupport::RunProcess(
+      "/bin/sh", {"-c", "exec 1>&- 2>&-; exec \"$0\" -s -p LPX1", program}, options);
+  EXPECT_EQ(closedFds.exitCode, 1);
+  const std::string log = Log();
+  EXPECT_NE(log.find("Invalid parameters", log.find("Invalid parameters") + 1), std::string::npos)
+      << log;
+
   // --log takes a file, not the next option; a log that cannot be written says where it went.
   auto misused = Run({"--log", "-s", "-p", "LPT1"});
   EXPECT_EQ(misused.exitCode, 1);

@@ -6,7 +6,7 @@
 namespace platform {
 
 namespace {
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void OnStopSignal(int signal) {
   if (stopstate::guards.load() == 0) {

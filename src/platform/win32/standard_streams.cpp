@@ -1,4 +1,4 @@
-#include "platform/console_attach.h"
+#include "platform/standard_streams.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -33,7 +33,7 @@ void ToConsole(DWORD which, int fd, FILE* stream) {
 }
 }  // namespace
 
-void AttachToCallersConsole() {
+void PrepareStandardStreams() {
   const bool output = Usable(STD_OUTPUT_HANDLE);
   const bool error = Usable(STD_ERROR_HANDLE);
   if (output && error) return;
