@@ -55,25 +55,29 @@ esac
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-# Keeps deps-missing.txt to what is missing now: this run's packages are taken out of it and
-# put back only with this run's reason.
-record() {  # record <package> <reason>…
-  local tmp
-  tmp=$(mktemp)
-  [ -f "$report" ] && awk -F'\t' -v p="$1" '$1 != p' "$report" >"$tmp"
-  [ $# -gt 1 ] && printf '%s\t%s\n' "$1" "${*:2}" >>"$tmp"
-  if [ -s "$tmp" ]; then mv "$tmp" "$report"; else rm -f "$tmp" "$report"; fi
+# deps-missing.txt keeps what is missing now: this run's packages leave it, and those that
+# could not be installed come back with this run's reason. Written once, and only when it
+# exists or something is missing.
+update_report() {  # update_report <package><tab><reason> lines
+  [ -f "$report" ] || [ $# -gt 0 ] || return 0
+  {
+    if [ -f "$report" ]; then
+      awk -F'\t' 'NR == FNR { ours[$1]; next } !($1 in ours)' \
+        <(printf '%s\n' "${packages[@]}") "$report"
+    fi
+    if [ $# -gt 0 ]; then printf '%s\n' "$@"; fi
+  } >"$report.new"
+  if [ -s "$report.new" ]; then mv "$report.new" "$report"; else rm -f "$report.new" "$report"; fi
 }
 
 missing=()
 for p in "${packages[@]}"; do
-  if installed "$p"; then
-    record "$p"
-  else
-    missing+=("$p")
-  fi
+  installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  update_report
+  exit 0
+fi
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
@@ -127,15 +131,14 @@ if ! apt_install "${missing[@]}"; then
 fi
 
 failed=()
+lines=()
 for p in "${missing[@]}"; do
-  if installed "$p"; then
-    record "$p"
-    continue
-  fi
-  record "$p" "${why[$p]:-apt-get install $p failed}"
+  installed "$p" && continue
   failed+=("$p")
+  lines+=("$p"$'\t'"${why[$p]:-apt-get install $p failed}")
   echo "install-deps: NOT INSTALLED $p: ${why[$p]:-apt-get install $p failed}" >&2
 done
+update_report "${lines[@]}"
 
 [ ${#failed[@]} -eq 0 ] && exit 0
 echo "install-deps: ${#failed[@]} package(s) could not be installed: ${failed[*]} (reasons in $report)" >&2

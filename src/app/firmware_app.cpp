@@ -1,5 +1,6 @@
 #include "app/firmware_app.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -238,14 +239,15 @@ void CFirmwareApp::WarnOfFileForAnotherModel() const {
   const size_t folderEnd = firmwareName.find_last_of("/\\");
   const std::string file =
       folderEnd == std::string::npos ? firmwareName : firmwareName.substr(folderEnd + 1);
-  for (const ModelEntry& row : ModelCatalogue()) {
-    const std::string prefix = std::string(row.name) + "_";
-    if (file.rfind(prefix, 0) == 0 && row.name != modelName) {
-      Warn("the firmware file " + ShownValue(file) + " names the model " + std::string(row.name) +
-           ", not " + ShownValue(modelName));
-      return;
-    }
+  const std::string named = ModelOfFile(file);
+  if (named == modelName) return;
+  const auto& catalogue = ModelCatalogue();
+  if (std::none_of(catalogue.begin(), catalogue.end(),
+                   [&](const ModelEntry& row) { return row.name == named; })) {
+    return;
   }
+  Warn("the firmware file " + ShownValue(file) + " names the model " + named + ", not " +
+       ShownValue(modelName));
 }
 
 std::string CFirmwareApp::JobSummary() const {

@@ -13,17 +13,17 @@
 // ("TQR-03_V2.01_051710.fls": TQR-03, 17 May 2010). Names of any length are looked at
 // within their bounds; a name too short for a stamp reads the missing digits as 0.
 
+std::string ModelOfFile(const std::string& name) {
+  const size_t underscore = name.find('_');
+  return underscore == std::string::npos ? std::string() : name.substr(0, underscore);
+}
+
 namespace {
 
 constexpr std::string_view kFirmwareSuffix = ".fls";
 
 std::string_view Field(std::string_view text, size_t from, size_t length) {
   return from < text.size() ? text.substr(from, length) : std::string_view();
-}
-
-std::string ModelOfFile(const std::string& name) {
-  const size_t underscore = name.find('_');
-  return underscore == std::string::npos ? std::string() : name.substr(0, underscore);
 }
 
 // The local midnight of the file's date stamp; nothing when the stamp gives no valid time.

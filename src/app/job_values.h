@@ -29,6 +29,10 @@ const char* SelectPort(PortKind kind, const std::string& value, const std::strin
 
 std::string ToUpperAscii(std::string text);
 
+// The model a firmware file's name begins with: the part before its first "_"
+// ("TQR-03_V2.01_051710.fls": TQR-03); empty when the name has none.
+std::string ModelOfFile(const std::string& name);
+
 // A value as a reason on standard error shows it: whole when short, cut when a caller
 // passed something huge.
 std::string ShownValue(const std::string& value);

@@ -56,27 +56,30 @@ std::string QuotedList(const std::vector<std::string>& texts) {
   return out + "]";
 }
 
+std::string Seconds(const RunReport& report) {
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.3f", report.seconds);
+  return seconds;
+}
+
 }  // namespace
 
 std::string RunReportJson(const RunReport& report) {
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.3f", report.seconds);
   return "{\"outcome\": " + Quoted(report.outcome) +
          ", \"exit_code\": " + std::to_string(report.exitCode) +
          ", \"model\": " + Quoted(report.model) + ", \"port\": " + Quoted(report.port) +
          ", \"target\": " + Quoted(report.target) + ", \"file\": " + Quoted(report.file) +
          ", \"bytes_sent\": " + std::to_string(report.bytesSent) +
-         ", \"bytes_total\": " + std::to_string(report.bytesTotal) + ", \"seconds\": " + seconds +
-         ", \"log_file\": " + Quoted(report.logFile) + ", \"reason\": " + Quoted(report.reason) +
+         ", \"bytes_total\": " + std::to_string(report.bytesTotal) +
+         ", \"seconds\": " + Seconds(report) + ", \"log_file\": " + Quoted(report.logFile) +
+         ", \"reason\": " + Quoted(report.reason) +
          ", \"warnings\": " + QuotedList(report.warnings) + "}";
 }
 
 std::string RunReportLine(const RunReport& report) {
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.3f", report.seconds);
   return "outcome=" + Quoted(report.outcome) + " exit_code=" + std::to_string(report.exitCode) +
          " model=" + Quoted(report.model) + " target=" + Quoted(report.target) +
          " file=" + Quoted(report.file) + " bytes=" + std::to_string(report.bytesSent) + "/" +
-         std::to_string(report.bytesTotal) + " seconds=" + seconds +
+         std::to_string(report.bytesTotal) + " seconds=" + Seconds(report) +
          " reason=" + Quoted(report.reason);
 }

@@ -174,8 +174,10 @@ bool BuildHexImage(std::string_view text, std::vector<uint8_t>& area, std::strin
     ++lineNumber;
     if (line.empty()) return true;
     // What follows the end record is not part of the image.
-    if (IsEndRecord(kind, line)) ended = true;
-    if (ended) return false;
+    if (IsEndRecord(kind, line)) {
+      ended = true;
+      return false;
+    }
     return kind == HexRecordKind::IntelHex ? PlaceIntelHexLine(line, image, addressBase)
                                            : PlaceSRecordLine(line, addressWidth, image);
   });

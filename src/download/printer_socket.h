@@ -5,8 +5,8 @@
 
 #include "platform/tcp_socket.h"
 
-// The TCP connection to a printer. Results follow the socket class it stands in for:
-// Create, Connect and WaitDelivered answer 1 or 0, Send the byte count or -1. Every call
+// The TCP connection to a printer. The engine reads its results as numbers: Create,
+// Connect and WaitDelivered answer 1 or 0, Send the byte count or -1. Every call
 // gives up at once on a stop request.
 class CPrinterSocket {
  public:

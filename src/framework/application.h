@@ -11,8 +11,8 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  // The start step. Its answer is ignored beyond the convention of the original framework:
-  // false means "no message loop of the application's own", which is always the case here.
+  // The start step. Its answer says whether the application runs a message loop of its
+  // own after it: false, always here, as every window runs its own modal loop.
   virtual bool InitInstance() = 0;
   // The exit step; its answer is the process exit code unless the process was ended early.
   virtual int ExitInstance();

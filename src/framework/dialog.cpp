@@ -7,8 +7,8 @@
 namespace fw {
 
 namespace {
-// number × numerator ÷ denominator, rounded half away from zero, as the original window
-// system scales dialog units.
+// number × numerator ÷ denominator, rounded half away from zero: how dialog units become
+// pixels, so that every backend gives a window the same size.
 int MulDiv(int number, int numerator, int denominator) {
   const long long product = static_cast<long long>(number) * numerator;
   const long long half = denominator / 2;

@@ -53,7 +53,7 @@ class MainWindowGui : public GuiTest {
   CDownloadDlg window;
 };
 
-// Dialog units become pixels rounded, as the original scales them: the Arial 8 pt windows
+// Dialog units become pixels rounded half away from zero: the Arial 8 pt windows
 // (base units 6 x 13) have fixed sizes; the other two fonts depend on what the machine has.
 TEST_F(MainWindowGui, EveryWindowTakesItsTemplateSize) {
   std::map<int, QSize> sizes;

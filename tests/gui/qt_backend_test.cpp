@@ -15,7 +15,7 @@ using TimerDialog = testsupport::TickDialog;
 
 using QtBackendGui = GuiTest;
 
-TEST_F(QtBackendGui, TemplateFontGivesTheBaseUnitsOfTheOriginal) {
+TEST_F(QtBackendGui, TemplateFontGivesItsDialogBaseUnits) {
   res::EnsureResources();
   EXPECT_EQ(backend.DialogBaseUnits("Arial", 8), (fw::Size{6, 13}));
   TimerDialog dlg;
@@ -116,7 +116,7 @@ TEST_F(QtBackendGui, FileDialogTakesTheFiltersAndStartsInTheDirectory) {
   EXPECT_EQ(directory, "/tmp");
 }
 
-TEST(NameFilters, FromTheOriginalFilterForm) {
+TEST(NameFilters, FromTheBarSeparatedFilterForm) {
   const std::pair<std::string, QStringList> cases[] = {
       {"Firmware File(*.hex)|*.hex||", {"Firmware File(*.hex)"}},
       {"Images|*.fls;*.bin||", {"Images (*.fls *.bin)"}},

@@ -9,7 +9,7 @@
 namespace fw::qt {
 
 // A drop-down combo box, with editable text when its style says so. Choosing an entry
-// selects it; typing leaves no entry selected, as the original's edit field does.
+// selects it; typing leaves no entry selected, so the typed text is what the dialog reads.
 class ComboView final : public QComboBox, public ViewBase {
  public:
   ComboView(DialogWindow& window, size_t index);

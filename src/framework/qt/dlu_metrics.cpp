@@ -26,8 +26,8 @@ Size DluMetrics::BaseUnits(const std::string& family, int points) {
   const auto key = std::make_pair(family, points);
   if (auto it = baseUnits_.find(key); it != baseUnits_.end()) return it->second;
   const QFont font = DialogFont(family, points);
-  // The average width of the 52 letters, rounded, and the full character cell; Qt's own
-  // height() of the cell is one pixel short of the original's.
+  // The average width of the 52 letters, rounded, and the full character cell (ascent plus
+  // descent plus one): Qt's height() leaves out the cell's last pixel row.
   const int letters =
       QFontMetrics(font).horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
   const QFontMetricsF exact(font);

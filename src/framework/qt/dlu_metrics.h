@@ -10,8 +10,9 @@
 
 namespace fw::qt {
 
-// Fonts of dialog templates and of painting, and the dialog base units they give, measured
-// the way the original window system measures them.
+// Fonts of dialog templates and of painting, and the dialog base units they give: the
+// rounded average width of the 52 letters and the full character cell, the same rule on
+// every backend.
 class DluMetrics {
  public:
   // The template font: `points` at 96 dots per inch, rounded to whole pixels.

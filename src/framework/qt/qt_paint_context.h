@@ -9,7 +9,7 @@ namespace fw::qt {
 class DluMetrics;
 class ImageCache;
 
-// Paints on a Qt painter with the rules of the original window system: rectangles and
+// Paints on a Qt painter with the framework's drawing rules: rectangles and
 // lines in whole pixels with right and bottom edges (and a line's end point) left out, a
 // width-0 pen as one pixel, text drawn transparently from the top-left of its cell.
 class QtPaintContext final : public PaintContext {

@@ -116,8 +116,8 @@ INT_PTR CALLBACK DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,
 void DialogWindow::Initialise(HWND hwnd) {
   hwnd_ = hwnd;
   // The dialog manager converted the template with the window system's own font metrics;
-  // the window and its controls are placed again with the original's, so that every
-  // window has the size the program draws in.
+  // the window and its controls are placed again with the framework's own (MeasureBaseUnits),
+  // so that every window has the size the program draws in.
   const DialogTemplate& t = dialog_.Template();
   const Size baseUnits = backend_.DialogBaseUnits(t.fontName, t.fontPoints);
   dialog_.CreateWindowState(baseUnits);
@@ -125,8 +125,8 @@ void DialogWindow::Initialise(HWND hwnd) {
   // The dialog manager creates the controls in template order, each below the one before.
   for (HWND child = GetWindow(hwnd, GW_CHILD); child && children_.size() < controls.size();
        child = GetWindow(child, GW_HWNDNEXT)) {
-    // A list's rows are one character cell of the template font high, as on the original,
-    // whatever height the window system's own face of that font has.
+    // A list's rows are one character cell of the template font high, the same on every
+    // backend, whatever height the window system's own face of that font has.
     if (controls[children_.size()].cls == ControlClass::ListBox) {
       SendMessageA(child, LB_SETITEMHEIGHT, 0, static_cast<LPARAM>(baseUnits.cy));
     }
