@@ -162,11 +162,11 @@ TEST_F(PortConfigDialog, ComStoresTheChosenLineSettings) {
   EXPECT_EQ(dlg->flowControl, 1);
 
   // A speed typed into the BaudRate box is taken as typed; text that is no number is not.
-  for (auto [typed, stored] : std::vector<std::pair<std::string, int32_t>>{
+  for (const auto& [typed, stored] : std::vector<std::pair<std::string, int32_t>>{
            {"14400", 14400}, {"fast", 115200}, {"99999999999", 115200}}) {
     dlg = Dialog("COM3");
-    Run(*dlg, [&](CPortConfigDlg& d) {
-      fw::TypeText(d, res::kBaudRateCombo, typed);
+    Run(*dlg, [&, text = typed](CPortConfigDlg& d) {
+      fw::TypeText(d, res::kBaudRateCombo, text);
       fw::Click(d, res::kPortOkButton);
     });
     EXPECT_EQ(dlg->baudRate, stored) << typed;
