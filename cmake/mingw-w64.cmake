@@ -1,7 +1,8 @@
 # The Windows program cross-compiled with Debian's MinGW-w64 toolchain (POSIX threads, so
 # that std::thread works), linked statically: the .exe needs no DLL beside it. Tests of the
-# build run under Wine. The programs are stripped: a Windows build carries no debug sections. The toolchain files of the two architectures set
-# VRTQLX_MINGW_PROCESSOR, VRTQLX_MINGW_TRIPLET and VRTQLX_WINE_LOADER, then include this.
+# build run under Wine. The programs are stripped, so they carry no debug sections. The
+# toolchain files of the two architectures set VRTQLX_MINGW_PROCESSOR, VRTQLX_MINGW_TRIPLET
+# and VRTQLX_WINE_LOADER, then include this.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${VRTQLX_MINGW_PROCESSOR})
 set(CMAKE_C_COMPILER ${VRTQLX_MINGW_TRIPLET}-gcc-posix)
