@@ -6,12 +6,14 @@ namespace {
 
 class AbsentSpooler final : public Spooler {
  public:
-  std::vector<SpoolerQueue> ListQueues() override { return {}; }
+  SysResult<std::vector<SpoolerQueue>> ListQueues() override {
+    return SysResult<std::vector<SpoolerQueue>>::Ok({});
+  }
   SysResult<SpoolerQueue> GetQueue(const std::string&) override {
     return SysResult<SpoolerQueue>::Fail("spooler", ENOSYS);
   }
   SysStatus PauseQueue(const std::string&, const std::string&) override { return Absent(); }
-  SysStatus ResumeQueue(const std::string&) override { return Absent(); }
+  SysStatus ResumeQueue(const std::string&, const std::string&) override { return Absent(); }
   SysStatus SetAcceptingJobs(const std::string&, bool, const std::string&) override {
     return Absent();
   }
