@@ -13,7 +13,7 @@ class AbsentSpooler final : public Spooler {
     return SysResult<SpoolerQueue>::Fail("spooler", ENOSYS);
   }
   SysStatus PauseQueue(const std::string&, const std::string&) override { return Absent(); }
-  SysStatus ResumeQueue(const std::string&, const std::string&) override { return Absent(); }
+  SysStatus ResumeQueue(const std::string&) override { return Absent(); }
   SysStatus SetAcceptingJobs(const std::string&, bool, const std::string&) override {
     return Absent();
   }

@@ -33,8 +33,7 @@ class Spooler {
   // Stops the queue from printing, with `message` as the reason it shows; a job printing
   // now is stopped and printed again later.
   virtual SysStatus PauseQueue(const std::string& name, const std::string& message) = 0;
-  // Lets the queue print again, showing `message` (or none).
-  virtual SysStatus ResumeQueue(const std::string& name, const std::string& message) = 0;
+  virtual SysStatus ResumeQueue(const std::string& name) = 0;
   // `message` is the reason a queue that refuses jobs shows (a queue that takes them again
   // shows none).
   virtual SysStatus SetAcceptingJobs(const std::string& name, bool accepting,

@@ -55,14 +55,23 @@ void KeepLiveOthers(ParkNote& note, const HolderJudge& judge) {
                 [&](const NoteHolder& h) { return h.run == judge.self || !StillHolds(h, judge); });
 }
 
-SysStatus RestoreBefore(platform::Spooler& spooler, const std::string& name, const ParkNote& note) {
+// `queue` is the queue as it is now, still held.
+SysStatus RestoreBefore(platform::Spooler& spooler, const platform::SpoolerQueue& queue,
+                        const ParkNote& note) {
+  const std::string& name = queue.name;
   if (note.acceptedJobs) {
     if (auto status = spooler.SetAcceptingJobs(name, true, {}); !status) return status;
   }
-  // Pausing again is how a paused queue gets its own message back; resuming carries the
-  // message an enabled queue showed (a queue refusing jobs shows why).
-  return note.pausedBefore ? spooler.PauseQueue(name, note.messageBefore)
-                           : spooler.ResumeQueue(name, note.messageBefore);
+  // Pausing again is how a paused queue gets its own message back.
+  if (note.pausedBefore) return spooler.PauseQueue(name, note.messageBefore);
+  auto status = spooler.ResumeQueue(name);
+  // A queue that refused jobs before shows why again ("closed for stocktake"): refusing
+  // once more is how it gets its reason back.
+  const bool refusedBefore = !queue.acceptingJobs && !note.acceptedJobs;
+  if (status && refusedBefore && !note.messageBefore.empty()) {
+    status = spooler.SetAcceptingJobs(name, false, note.messageBefore);
+  }
+  return status;
 }
 
 }  // namespace
@@ -139,7 +148,7 @@ SysStatus ReleaseQueue(platform::Spooler& spooler, const std::string& name,
   if (!note || !Names(*note, judge.self)) return platform::OkStatus();
   KeepLiveOthers(*note, judge);
   if (!note->holders.empty()) return spooler.PauseQueue(name, ParkNoteText(*note));
-  return RestoreBefore(spooler, name, *note);
+  return RestoreBefore(spooler, current.value(), *note);
 }
 
 std::string ResumeQueuesOfEndedRuns(platform::Spooler& spooler, const HolderJudge& judge) {
@@ -168,7 +177,7 @@ std::string ResumeQueuesOfEndedRuns(platform::Spooler& spooler, const HolderJudg
     NameEarlierHolders(*note, judge);
     std::erase_if(note->holders, [&](const NoteHolder& h) { return !StillHolds(h, judge); });
     if (note->holders.empty()) {
-      RestoreBefore(spooler, name, *note);
+      RestoreBefore(spooler, current.value(), *note);
     } else {
       spooler.PauseQueue(name, ParkNoteText(*note));
     }

@@ -87,11 +87,7 @@ PrivateCupsServer::PrivateCupsServer() {
   WriteFile(d + "/cupsd.conf", "Listen " + socket_ + "\nListen 127.0.0.1:" + std::to_string(port_) +
                                    "\nBrowsing No\nWebInterface No\nDirtyCleanInterval 0\n"
                                    "LogLevel warn\n<Policy default>\n<Limit All>\nOrder "
-                                   "allow,deny\nAllow all\n</Limit>\n</Policy>\n"
-                                   // A queue under this policy may not be paused by anyone.
-                                   "<Policy frozen>\n<Limit Pause-Printer>\nOrder deny,allow\n"
-                                   "Deny all\n</Limit>\n<Limit All>\nOrder allow,deny\nAllow "
-                                   "all\n</Limit>\n</Policy>\n<Location />\n"
+                                   "allow,deny\nAllow all\n</Limit>\n</Policy>\n<Location />\n"
                                    "Order allow,deny\nAllow all\n</Location>\n");
   Start();
 }
@@ -147,11 +143,6 @@ bool PrivateCupsServer::AddQueue(const std::string& name, const std::string& dev
 bool PrivateCupsServer::Reject(const std::string& name, const std::string& reason) {
   if (reason.empty()) return RunQuiet({"/usr/sbin/cupsreject", "-h", socket_, name}) == 0;
   return RunQuiet({"/usr/sbin/cupsreject", "-h", socket_, "-r", reason, name}) == 0;
-}
-
-bool PrivateCupsServer::Freeze(const std::string& name) {
-  return RunQuiet({"/usr/sbin/lpadmin", "-h", socket_, "-p", name, "-o",
-                   "printer-op-policy=frozen"}) == 0;
 }
 
 bool PrivateCupsServer::Pause(const std::string& name, const std::string& reason) {

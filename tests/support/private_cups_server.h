@@ -35,8 +35,6 @@ class PrivateCupsServer {
   std::string DeviceOf(const std::string& name) const;
   bool Accepting(const std::string& name) const;
   bool Reject(const std::string& name, const std::string& reason = "");
-  // Puts the queue under a policy that lets nobody pause it.
-  bool Freeze(const std::string& name);
   // Pausing as an administrator does; whether the queue is paused, and the reason it shows.
   bool Pause(const std::string& name, const std::string& reason = "");
   bool Paused(const std::string& name) const;

@@ -149,13 +149,8 @@ class CupsSpooler final : public Spooler {
     });
   }
 
-  // Without a message the scheduler clears the one the queue showed.
-  SysStatus ResumeQueue(const std::string& name, const std::string& message) override {
-    return PrinterRequest(IPP_OP_RESUME_PRINTER, name, "ipp-resume-printer", [&](ipp_t* request) {
-      if (message.empty()) return;
-      cups_.ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_TEXT, "printer-state-message", nullptr,
-                         message.c_str());
-    });
+  SysStatus ResumeQueue(const std::string& name) override {
+    return PrinterRequest(IPP_OP_RESUME_PRINTER, name, "ipp-resume-printer", [](ipp_t*) {});
   }
 
   SysStatus SetAcceptingJobs(const std::string& name, bool accepting,

@@ -143,8 +143,7 @@ class WinspoolSpooler final : public Spooler {
     return status;
   }
 
-  // Windows keeps no message with a printer: there is none to put back.
-  SysStatus ResumeQueue(const std::string& name, const std::string& /*message*/) override {
+  SysStatus ResumeQueue(const std::string& name) override {
     auto status = Control(name, PRINTER_CONTROL_RESUME, "SetPrinterA(resume)");
     if (status) notes_.Erase(name);
     return status;
