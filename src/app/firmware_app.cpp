@@ -55,7 +55,11 @@ void CFirmwareApp::SetCommandLine(std::vector<std::string> arguments) {
 bool CFirmwareApp::InitInstance() {
   // Queues that a run which died mid-download left paused are put back before anything
   // else, whatever this run turns out to be.
-  ResumeQueuesOfEndedRuns(*platform::CreateSystemSpoolerIfRunning(), platform::IsRunningInstance);
+  const std::string lockProblem =
+      ResumeQueuesOfEndedRuns(*platform::CreateSystemSpoolerIfRunning(), SystemHolderJudge());
+  if (!lockProblem.empty()) {
+    CEventLog::GetInstance()->Report(CEventLog::kSilent, CEventLog::kMessage, lockProblem);
+  }
 
   // A failed start of the sockets is told once the run knows how it talks to its user; a
   // later Ethernet download then fails on its own.

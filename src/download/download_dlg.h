@@ -92,6 +92,12 @@ class CDownloadDlg : public fw::Dialog {
   // Spooler queues that use the download's port are moved aside for the download.
   void RedirectSpoolerPrinters(const std::string& portName, const std::string& modelName);
   void RestoreSpoolerPrinters();
+  // Renews this run's stamp in the notes of the queues it holds, every kRenewSeconds; the
+  // engine calls it at each tick.
+  void RenewQueueHolds();
+  // Set by RedirectSpoolerPrinters when a queue's note had no room left to name this run:
+  // the message the download's start fails with.
+  std::string queueRefusal;
   // The spooler the window moves queues in; the system's unless one is handed in first.
   void SetSpooler(std::unique_ptr<platform::Spooler> other) { spooler = std::move(other); }
 
@@ -143,6 +149,8 @@ class CDownloadDlg : public fw::Dialog {
   platform::Spooler& SystemSpooler();
   std::unique_ptr<platform::Spooler> spooler;
   std::shared_ptr<const platform::PortMap> portMap;
+  // When the held queues' notes were last renewed (CurrentClock milliseconds).
+  uint64_t lastRenewalMs = 0;
 
   // Held from the start of a download to its end step.
   std::unique_ptr<platform::StopGuard> stopGuard;

@@ -37,6 +37,7 @@ void CDownloadDlg::StartDownload() {
   if (const int signal = platform::PendingStopSignal(); signal != 0) {
     return InterruptDownload(signal);
   }
+  if (!queueRefusal.empty()) return FailStart(queueRefusal);
 
   switch (link) {
     case LinkClass::LocalPort:
@@ -165,6 +166,7 @@ void CDownloadDlg::OnTimer(int id) {
   if (const int signal = platform::PendingStopSignal(); signal != 0 && stopGuard) {
     return InterruptDownload(signal);
   }
+  RenewQueueHolds();
   switch (id) {
     case kTimerPortSend: {
       const uint32_t remaining = imageLength - bytesSent;

@@ -6,7 +6,9 @@ namespace {
 
 class AbsentSpooler final : public Spooler {
  public:
-  std::vector<SpoolerQueue> ListQueues() override { return {}; }
+  SysResult<std::vector<SpoolerQueue>> ListQueues() override {
+    return SysResult<std::vector<SpoolerQueue>>::Ok({});
+  }
   SysResult<SpoolerQueue> GetQueue(const std::string&) override {
     return SysResult<SpoolerQueue>::Fail("spooler", ENOSYS);
   }

@@ -24,8 +24,9 @@ struct SpoolerQueue {
 class Spooler {
  public:
   virtual ~Spooler() = default;
-  // Every local queue; none when no spooler can be reached.
-  virtual std::vector<SpoolerQueue> ListQueues() = 0;
+  // Every local queue; none when no spooler can be reached. Fails when a spooler is there
+  // but did not answer (in time, or at all).
+  virtual SysResult<std::vector<SpoolerQueue>> ListQueues() = 0;
   // Fails with ENOENT when the queue does not exist; any other error means the spooler could
   // not tell (not reachable, no answer in time).
   virtual SysResult<SpoolerQueue> GetQueue(const std::string& name) = 0;
@@ -40,13 +41,14 @@ class Spooler {
 };
 
 // The CUPS scheduler that libcups names (CUPS_SERVER as a host, host:port or socket path,
-// else client.conf, else the local socket); each request is bounded to a few seconds and
-// given up on a stop request. Without CUPS support in the build, a spooler that has no
-// queues.
+// else client.conf, else the local socket); each request is bounded (15 s: a scheduler busy
+// or held up for seconds is still waited for) and given up on a stop request. Without CUPS
+// support in the build, a spooler that has no queues.
 std::unique_ptr<Spooler> CreateSystemSpooler();
 
 // The system's spooler when a scheduler may be running there; else one that has no queues,
 // found without loading the spooler's library (a start that needs no spooler stays light).
+// Its requests are bounded at 4 s: a start only looks for queues that runs which died left.
 std::unique_ptr<Spooler> CreateSystemSpoolerIfRunning();
 
 }  // namespace platform

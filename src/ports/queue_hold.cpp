@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 
 namespace {
 
+using platform::RunState;
 using platform::SysStatus;
 
 // The note of a queue that is held now; a note left on a queue someone resumed since is
@@ -20,88 +22,165 @@ std::optional<ParkNote> NoteOf(const platform::SpoolerQueue& queue) {
   return ReadParkNote(queue.stateMessage);
 }
 
-// Removes the holders that are gone (and `self`, which the caller adds again if it stays).
-void KeepLiveOthers(ParkNote& note, long self, IsRunningCheck isRunning) {
-  std::erase_if(note.holders, [&](long id) { return id == self || !isRunning(id); });
+bool StillHolds(const NoteHolder& holder, const HolderJudge& judge) {
+  switch (judge.stateOf(holder.run)) {
+    case RunState::kRunning:
+      return true;
+    case RunState::kEnded:
+      return false;
+    case RunState::kCannotTell:
+      break;
+  }
+  return judge.now - holder.renewed <= kLeaseSeconds;
 }
 
-SysStatus RestoreBefore(platform::Spooler& spooler, const std::string& name, const ParkNote& note) {
+// The note's runs as this start sees them: a process id of the earlier form becomes the
+// process that runs under it here now (or nothing, when none does).
+void NameEarlierHolders(ParkNote& note, const HolderJudge& judge) {
+  for (const long id : note.earlierHolders) {
+    if (auto run = judge.runOf(id)) note.holders.push_back({*run, judge.now});
+  }
+  note.earlierHolders.clear();
+}
+
+bool Names(const ParkNote& note, const platform::RunIdentity& run) {
+  return std::any_of(note.holders.begin(), note.holders.end(),
+                     [&](const NoteHolder& h) { return h.run == run; });
+}
+
+// Removes the holders that are gone, and this run, which the caller adds again if it stays.
+void KeepLiveOthers(ParkNote& note, const HolderJudge& judge) {
+  NameEarlierHolders(note, judge);
+  std::erase_if(note.holders,
+                [&](const NoteHolder& h) { return h.run == judge.self || !StillHolds(h, judge); });
+}
+
+// `queue` is the queue as it is now, still held.
+SysStatus RestoreBefore(platform::Spooler& spooler, const platform::SpoolerQueue& queue,
+                        const ParkNote& note) {
+  const std::string& name = queue.name;
   if (note.acceptedJobs) {
     if (auto status = spooler.SetAcceptingJobs(name, true, {}); !status) return status;
   }
   // Pausing again is how a paused queue gets its own message back.
-  return note.pausedBefore ? spooler.PauseQueue(name, note.messageBefore)
-                           : spooler.ResumeQueue(name);
+  if (note.pausedBefore) return spooler.PauseQueue(name, note.messageBefore);
+  auto status = spooler.ResumeQueue(name);
+  // A queue that refused jobs before shows why again ("closed for stocktake"): refusing
+  // once more is how it gets its reason back.
+  const bool refusedBefore = !queue.acceptingJobs && !note.acceptedJobs;
+  if (status && refusedBefore && !note.messageBefore.empty()) {
+    status = spooler.SetAcceptingJobs(name, false, note.messageBefore);
+  }
+  return status;
 }
 
 }  // namespace
 
-SysStatus HoldQueue(platform::Spooler& spooler, const std::string& name, long self, bool refuseJobs,
-                    IsRunningCheck isRunning) {
+HolderJudge SystemHolderJudge() {
+  HolderJudge judge;
+  judge.self = platform::CurrentRun();
+  judge.stateOf = platform::StateOfRun;
+  judge.runOf = platform::RunOfProcess;
+  judge.now = static_cast<int64_t>(std::time(nullptr));
+  return judge;
+}
+
+SysStatus HoldQueue(platform::Spooler& spooler, const std::string& name, const HolderJudge& judge,
+                    bool refuseJobs, bool& messageCut) {
+  messageCut = false;
   auto current = spooler.GetQueue(name);
   if (!current) return SysStatus::Fail(current.call(), current.error());
   const platform::SpoolerQueue& queue = current.value();
 
   ParkNote note;
-  if (auto held = NoteOf(queue)) {
+  const auto held = NoteOf(queue);
+  if (held) {
     // Another run holds it, or one that died left it: the state from before is the one its
     // note keeps, never what that run made of the queue.
     note = *held;
-    KeepLiveOthers(note, self, isRunning);
+    KeepLiveOthers(note, judge);
   } else {
     note.pausedBefore = queue.paused;
     note.messageBefore = queue.stateMessage;
   }
-  note.holders.push_back(self);
+  note.holders.push_back({judge.self, judge.now});
+  const bool willRefuse = refuseJobs && queue.acceptingJobs;
+  if (willRefuse) note.acceptedJobs = true;
 
-  if (refuseJobs && queue.acceptingJobs) {
-    note.acceptedJobs = true;
+  std::string text = ParkNoteText(note);
+  if (text.size() > kLongestNote) {
+    // The first run keeps as much of the queue's message as fits beside it; a run that
+    // finds the note full is not named, and must not download.
+    if (held || text.size() - note.messageBefore.size() >= kLongestNote) {
+      return SysStatus::Fail("queue-note", ENOSPC);
+    }
+    note.messageBefore = CutAtCharacter(note.messageBefore,
+                                        note.messageBefore.size() - (text.size() - kLongestNote));
+    messageCut = true;
+    text = ParkNoteText(note);
+  }
+  if (willRefuse) {
     // It refuses jobs before it pauses, so that none slips in between; the request carries
     // the note, or the scheduler would put its own words in the state message.
-    if (auto status = spooler.SetAcceptingJobs(name, false, ParkNoteText(note)); !status) {
-      return status;
-    }
+    if (auto status = spooler.SetAcceptingJobs(name, false, text); !status) return status;
   }
-  return spooler.PauseQueue(name, ParkNoteText(note));
+  return spooler.PauseQueue(name, text);
 }
 
-SysStatus ReleaseQueue(platform::Spooler& spooler, const std::string& name, long self,
-                       IsRunningCheck isRunning) {
+SysStatus RenewQueue(platform::Spooler& spooler, const std::string& name,
+                     const HolderJudge& judge) {
   auto current = spooler.GetQueue(name);
   if (!current) return SysStatus::Fail(current.call(), current.error());
   auto note = NoteOf(current.value());
-  if (!note || std::find(note->holders.begin(), note->holders.end(), self) == note->holders.end()) {
-    return platform::OkStatus();
-  }
-  KeepLiveOthers(*note, self, isRunning);
-  if (!note->holders.empty()) return spooler.PauseQueue(name, ParkNoteText(*note));
-  return RestoreBefore(spooler, name, *note);
+  if (!note) return platform::OkStatus();
+  KeepLiveOthers(*note, judge);
+  note->holders.push_back({judge.self, judge.now});
+  const std::string text = ParkNoteText(*note);
+  if (text.size() > kLongestNote) return SysStatus::Fail("queue-note", ENOSPC);
+  return spooler.PauseQueue(name, text);
 }
 
-void ResumeQueuesOfEndedRuns(platform::Spooler& spooler, IsRunningCheck isRunning) {
+SysStatus ReleaseQueue(platform::Spooler& spooler, const std::string& name,
+                       const HolderJudge& judge) {
+  auto current = spooler.GetQueue(name);
+  if (!current) return SysStatus::Fail(current.call(), current.error());
+  auto note = NoteOf(current.value());
+  if (!note || !Names(*note, judge.self)) return platform::OkStatus();
+  KeepLiveOthers(*note, judge);
+  if (!note->holders.empty()) return spooler.PauseQueue(name, ParkNoteText(*note));
+  return RestoreBefore(spooler, current.value(), *note);
+}
+
+std::string ResumeQueuesOfEndedRuns(platform::Spooler& spooler, const HolderJudge& judge) {
   // Most starts find no queue held by a run that is gone, and then take no lock. A queue
   // that was found is read again under the lock: another start may have put it back since.
+  auto hasEnded = [&](ParkNote note) {
+    const size_t named = note.holders.size() + note.earlierHolders.size();
+    NameEarlierHolders(note, judge);
+    std::erase_if(note.holders, [&](const NoteHolder& h) { return !StillHolds(h, judge); });
+    return note.holders.size() < named;
+  };
   std::vector<std::string> leftBehind;
-  for (const auto& queue : spooler.ListQueues()) {
+  auto queues = spooler.ListQueues();
+  if (!queues) return {};
+  for (const auto& queue : queues.value()) {
     auto note = NoteOf(queue);
-    if (note && !std::all_of(note->holders.begin(), note->holders.end(), isRunning)) {
-      leftBehind.push_back(queue.name);
-    }
+    if (note && hasEnded(*note)) leftBehind.push_back(queue.name);
   }
-  if (leftBehind.empty()) return;
+  if (leftBehind.empty()) return {};
   const platform::QueueNoteLock lock;
   for (const std::string& name : leftBehind) {
     auto current = spooler.GetQueue(name);
     if (!current) continue;
     auto note = NoteOf(current.value());
-    if (!note) continue;
-    const size_t before = note->holders.size();
-    std::erase_if(note->holders, [&](long id) { return !isRunning(id); });
-    if (note->holders.size() == before) continue;
+    if (!note || !hasEnded(*note)) continue;
+    NameEarlierHolders(*note, judge);
+    std::erase_if(note->holders, [&](const NoteHolder& h) { return !StillHolds(h, judge); });
     if (note->holders.empty()) {
-      RestoreBefore(spooler, name, *note);
+      RestoreBefore(spooler, current.value(), *note);
     } else {
       spooler.PauseQueue(name, ParkNoteText(*note));
     }
   }
+  return lock.problem();
 }

@@ -57,7 +57,11 @@ class SilentRun : public ::testing::Test {
     env.emplace("XDG_STATE_HOME", state.path());
     options.env = std::move(env);
     options.timeLimit = std::chrono::milliseconds(90000);
-    return testsupport::RunProcess(program, args, options);
+    if (launcher.empty()) return testsupport::RunProcess(program, args, options);
+    std::vector<std::string> all(launcher.begin() + 1, launcher.end());
+    all.push_back(program);
+    all.insert(all.end(), args.begin(), args.end());
+    return testsupport::RunProcess(launcher.front(), all, options);
   }
 
   // Runs the program in the background; `RunningPid` finds it.
@@ -96,6 +100,8 @@ class SilentRun : public ::testing::Test {
     return false;
   }
 
+  // When set, the program runs under this command (and its arguments), as in a namespace.
+  std::vector<std::string> launcher;
   testsupport::TempDir programDir;
   testsupport::TempDir work;
   testsupport::TempDir state;

@@ -1,14 +1,19 @@
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <future>
 #include <thread>
 
 #include "e2e/silent_run_fixture.h"
+#include "platform/process_probe.h"
 #include "ports/park_note.h"
 #include "support/private_cups_server.h"
 #include "usb/fake_usb_tree.h"
@@ -23,6 +28,7 @@ class ParkedQueues : public SilentRun {
  protected:
   void SetUp() override {
     ASSERT_TRUE(cups.running());
+    launcher = Namespaced(false);
     Image(100000);
     tty = StartPrinter("serial");
     ASSERT_TRUE(cups.AddQueue("line_printer", "serial:" + tty + "?baud=115200"));
@@ -32,12 +38,39 @@ class ParkedQueues : public SilentRun {
     ASSERT_TRUE(cups.Pause("held"));
   }
 
-  std::future<testsupport::ProcessResult> StartDownload(std::string server = {}) {
+  std::future<testsupport::ProcessResult> StartDownload(std::string server = {},
+                                                        const std::string& port = "COM4",
+                                                        std::string line = {}) {
     if (server.empty()) server = cups.socket();
-    return std::async(std::launch::async, [this, server] {
-      return Run({"-s", "-p", "COM4", "-m", "TQR-23", "-f", "TQR-23_V1.00_120826.fls"},
-                 {{"QLX_COM4", tty + ",nomodem"}, {"CUPS_SERVER", server}});
+    if (line.empty()) line = tty;
+    return std::async(std::launch::async, [this, server, port, line] {
+      return Run({"--json", "-s", "-p", port, "-m", "TQR-23", "-f", "TQR-23_V1.00_120826.fls"},
+                 {{"QLX_" + port, line + ",nomodem"}, {"CUPS_SERVER", server}});
     });
+  }
+
+  // Every run sees a /run of the test's own (root's queue lock lives there), in a mount
+  // namespace of its own and, with `ownPids`, a PID namespace of its own too.
+  std::vector<std::string> Namespaced(bool ownPids) {
+    std::vector<std::string> command{"/usr/bin/unshare", "-m"};
+    if (ownPids) command.insert(command.end(), {"--pid", "--fork", "--mount-proc"});
+    command.insert(command.end(),
+                   {"/bin/sh", "-c", "mount --bind \"$0\" /run && exec \"$@\"", runDir.path()});
+    return command;
+  }
+
+  // Waits until the queue's note names `count` runs; answers their process ids.
+  std::vector<long> WaitHolders(size_t count, const std::string& queue = "usb_printer") {
+    for (int i = 0; i < 400; ++i) {
+      auto note = ReadParkNote(cups.StateMessage(queue));
+      if (note && note->holders.size() == count) {
+        std::vector<long> ids;
+        for (const auto& holder : note->holders) ids.push_back(holder.run.processId);
+        return ids;
+      }
+      std::this_thread::sleep_for(50ms);
+    }
+    return {};
   }
 
   // Waits while the download runs for its queues to be parked; the settle phase lasts
@@ -63,6 +96,7 @@ class ParkedQueues : public SilentRun {
 
   testsupport::PrivateCupsServer cups;
   std::string tty;
+  testsupport::TempDir runDir;
 };
 
 TEST_F(ParkedQueues, DownloadPausesTheQueuesAndJobsSentMeanwhilePrintAfterIt) {
@@ -92,7 +126,7 @@ TEST_F(ParkedQueues, StopSignalOrKillMidDownloadLeavesEveryQueueAsItWas) {
     ASSERT_TRUE(WaitParked(download));
     auto note = ReadParkNote(cups.StateMessage("line_printer"));
     ASSERT_TRUE(note);
-    ASSERT_EQ(kill(static_cast<pid_t>(note->holders.front()), signal), 0);
+    ASSERT_EQ(kill(static_cast<pid_t>(note->holders.front().run.processId), signal), 0);
     auto run = download.get();
     EXPECT_EQ(run.signal, signal);
     if (signal == SIGKILL) {
@@ -137,16 +171,6 @@ class SharedQueues : public ParkedQueues {
                   {"QLX_DEV_ROOT", tree[n].dev()},
                   {"CUPS_SERVER", cups.socket()}});
     });
-  }
-
-  // Waits until the note of the USB queue names `count` runs; answers them.
-  std::vector<long> WaitHolders(size_t count) {
-    for (int i = 0; i < 400; ++i) {
-      auto note = ReadParkNote(cups.StateMessage("usb_printer"));
-      if (note && note->holders.size() == count) return note->holders;
-      std::this_thread::sleep_for(50ms);
-    }
-    return {};
   }
 
   void ExpectAdminQueueAsBefore() {
@@ -245,10 +269,12 @@ TEST_F(ParkedQueues, AHungSchedulerCostsSecondsAndAStopWhilePausingEndsAtOnce) {
   ASSERT_EQ(listen(listener, 16), 0);
 
   // Asked once at the start (recovery) and once for the download, a few seconds each.
-  testsupport::ChildProcess run({"/usr/bin/env", "-C", work.path(), "QLX_COM4=" + tty + ",nomodem",
-                                 "CUPS_SERVER=" + hung, "XDG_STATE_HOME=" + state.path(), program,
-                                 "-s", "-p", "COM4", "-m", "TQR-23", "-f",
-                                 "TQR-23_V1.00_120826.fls"});
+  std::vector<std::string> command = launcher;
+  command.insert(command.end(),
+                 {"/usr/bin/env", "-C", work.path(), "QLX_COM4=" + tty + ",nomodem",
+                  "CUPS_SERVER=" + hung, "XDG_STATE_HOME=" + state.path(), program, "-s", "-p",
+                  "COM4", "-m", "TQR-23", "-f", "TQR-23_V1.00_120826.fls"});
+  testsupport::ChildProcess run(command);
   std::this_thread::sleep_for(5500ms);
   const auto stopped = std::chrono::steady_clock::now();
   run.Signal(SIGTERM);
@@ -258,6 +284,106 @@ TEST_F(ParkedQueues, AHungSchedulerCostsSecondsAndAStopWhilePausingEndsAtOnce) {
   EXPECT_NE(Log().find("Download interrupted"), std::string::npos) << Log();
   EXPECT_FALSE(DriverFilesLeft());
   close(listener);
+}
+
+TEST_F(ParkedQueues, RunsInAnotherPidNamespaceAndDozensOfRunsHoldOneQueueTogether) {
+  // 33 processes of this machine hold the line's queue already; what they run plays no part.
+  std::vector<std::unique_ptr<testsupport::ChildProcess>> others;
+  ParkNote note;
+  for (int i = 0; i < 33; ++i) {
+    others.push_back(
+        std::make_unique<testsupport::ChildProcess>(std::vector<std::string>{"/bin/sleep", "600"}));
+    const auto run = platform::RunOfProcess(others.back()->pid());
+    ASSERT_TRUE(run);
+    note.holders.push_back({*run, static_cast<int64_t>(std::time(nullptr))});
+  }
+  ASSERT_TRUE(cups.Pause("line_printer", ParkNoteText(note)));
+
+  // A run in a container joins them; a start on the host cannot look at it, and keeps it.
+  launcher = Namespaced(true);
+  auto download = StartDownload();
+  ASSERT_EQ(WaitHolders(34, "line_printer").size(), 34u);
+  ASSERT_EQ(WaitHolders(1).size(), 1u);
+  launcher = Namespaced(false);
+  EXPECT_EQ(Run({"-s", "-p", "LPX1"}, {{"CUPS_SERVER", cups.socket()}}).exitCode, 1);
+  EXPECT_TRUE(cups.Paused("usb_printer"));
+  EXPECT_EQ(WaitHolders(34, "line_printer").size(), 34u);
+
+  auto run = download.get();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_FALSE(cups.Paused("usb_printer"));
+  EXPECT_EQ(WaitHolders(33, "line_printer").size(), 33u);
+  others.clear();
+  EXPECT_EQ(Run({"-s", "-p", "LPX1"}, {{"CUPS_SERVER", cups.socket()}}).exitCode, 1);
+  ExpectQueuesAsBefore();
+}
+
+TEST_F(ParkedQueues, TwoRunsStoppedTogetherPutTheirSharedQueueBack) {
+  // Runs on COM4 and COM5 both hold every USB queue.
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    tty = StartPrinter("serial");
+    testsupport::ChildProcess second(
+        {VRTQLX_SIM_BINARY, "serial", "--out", state.Join("second.bin")});
+    auto ready = second.ReadLine(10000);
+    ASSERT_TRUE(ready && ready->rfind("ready ", 0) == 0);
+    auto one = StartDownload();
+    auto two = StartDownload({}, "COM5", ready->substr(6));
+    const auto holders = WaitHolders(2);
+    ASSERT_EQ(holders.size(), 2u);
+    for (const long holder : holders) kill(static_cast<pid_t>(holder), SIGTERM);
+    EXPECT_EQ(one.get().signal, SIGTERM);
+    EXPECT_EQ(two.get().signal, SIGTERM);
+    EXPECT_FALSE(cups.Paused("usb_printer")) << cups.StateMessage("usb_printer");
+    EXPECT_TRUE(cups.Accepting("usb_printer"));
+  }
+}
+
+TEST_F(ParkedQueues, ASchedulerHeldUpAtThePauseIsWaitedFor) {
+  ASSERT_EQ(kill(cups.pid(), SIGSTOP), 0);
+  auto download = StartDownload();
+  std::this_thread::sleep_for(9s);
+  ASSERT_EQ(kill(cups.pid(), SIGCONT), 0);
+  EXPECT_TRUE(WaitParked(download));
+  auto run = download.get();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  ExpectQueuesAsBefore();
+  EXPECT_NE(run.out.find("\"warnings\": []"), std::string::npos) << run.out;
+}
+
+TEST_F(ParkedQueues, AHeldOrPlantedLockIsSaidAndEveryQueueKeepsItsOwnMessage) {
+  ASSERT_TRUE(cups.AddQueue("stocktake", "serial:" + tty));
+  ASSERT_TRUE(cups.Reject("stocktake", "closed for stocktake"));
+  std::string message = "Wartung bis Freitag: ";
+  for (int i = 0; i < 150; ++i) message += "\u00fc\u20ac";
+  ASSERT_TRUE(cups.Pause("held", message));
+
+  // Another root process holds the lock for the whole run.
+  const std::string lockDir = runDir.Join("vrtqlx");
+  ASSERT_EQ(mkdir(lockDir.c_str(), 0755), 0);
+  const int lock = open((lockDir + "/queues.lock").c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  auto run = StartDownload().get();
+  close(lock);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("the queue lock is held by another process"), std::string::npos)
+      << run.err;
+  EXPECT_NE(Log().find("the queue lock is held by another process"), std::string::npos) << Log();
+  ExpectQueuesAsBefore();
+  EXPECT_FALSE(cups.Paused("stocktake"));
+  EXPECT_FALSE(cups.Accepting("stocktake"));
+  EXPECT_EQ(cups.StateMessage("stocktake"), "closed for stocktake");
+  EXPECT_EQ(cups.StateMessage("held"), message);
+
+  // A link planted in the lock directory's place is never followed.
+  ASSERT_EQ(unlink((lockDir + "/queues.lock").c_str()), 0);
+  ASSERT_EQ(rmdir(lockDir.c_str()), 0);
+  ASSERT_EQ(symlink(state.path().c_str(), lockDir.c_str()), 0);
+  run = StartDownload({}, "COM4", StartPrinter("serial")).get();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("the queue lock cannot be used"), std::string::npos) << run.err;
+  EXPECT_FALSE(testsupport::FileExistsAt(state.Join("queues.lock")));
+  ExpectQueuesAsBefore();
 }
 
 }  // namespace

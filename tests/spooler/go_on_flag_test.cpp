@@ -44,10 +44,10 @@ class FakeSpooler final : public platform::Spooler {
     if (onEnd) onEnd(queues);
   }
 
-  std::vector<platform::SpoolerQueue> ListQueues() override {
+  platform::SysResult<std::vector<platform::SpoolerQueue>> ListQueues() override {
     std::vector<platform::SpoolerQueue> all;
     for (const auto& [name, queue] : queues) all.push_back(queue);
-    return all;
+    return platform::SysResult<std::vector<platform::SpoolerQueue>>::Ok(all);
   }
   platform::SysResult<platform::SpoolerQueue> GetQueue(const std::string& name) override {
     auto it = queues.find(name);
@@ -57,7 +57,8 @@ class FakeSpooler final : public platform::Spooler {
   platform::SysStatus PauseQueue(const std::string& name, const std::string& message) override {
     if (!Changeable(name)) return platform::SysStatus::Fail("pause", EPERM);
     queues[name].paused = true;
-    queues[name].stateMessage = message;
+    // As CUPS does: a longer message is cut, wherever that falls.
+    queues[name].stateMessage = message.substr(0, 1023);
     return platform::OkStatus();
   }
   platform::SysStatus ResumeQueue(const std::string& name) override {
@@ -120,7 +121,8 @@ TEST(SpoolerRestore, EveryQueueIsTriedAndTheOnesThatFailAreKeptForTheWindowsEnd)
   dlg->RedirectSpoolerPrinters("COM1", "");
   auto note = ReadParkNote(spool.queues["a"].stateMessage);
   ASSERT_TRUE(note);
-  EXPECT_EQ(note->holders, std::vector<long>{platform::CurrentProcessId()});
+  ASSERT_EQ(note->holders.size(), 1u);
+  EXPECT_EQ(note->holders[0].run, platform::CurrentRun());
 
   spool.refuseChange = {"a"};
   dlg->RestoreSpoolerPrinters();
@@ -141,17 +143,29 @@ TEST(SpoolerRestore, EveryQueueIsTriedAndTheOnesThatFailAreKeptForTheWindowsEnd)
 
 TEST(SpoolerRestore, AStartResumesOnlyQueuesOfRunsThatAreGone) {
   FakeSpooler spool;
-  const std::string gone = ParkNoteText({{999999999}, false, {}, true});
-  spool.queues["dead"] = Queue("dead", "usb://V/TQR-05", "", false, true, gone);
+  ParkNote gone{{{platform::CurrentRun(), 0}}, false, {}, true, {}};
+  gone.holders[0].run.startTime += 1;  // this process id, another process
+  const std::string goneText = ParkNoteText(gone);
+  spool.queues["dead"] = Queue("dead", "usb://V/TQR-05", "", false, true, goneText);
   spool.queues["live"] = Queue("live", "usb://V/TQR-05", "", false, true,
-                               ParkNoteText({{platform::CurrentProcessId()}, false, {}, true}));
-  spool.queues["admin"] = Queue("admin", "usb://V/TQR-05", "", true, true, gone + " (not ours)");
-  ResumeQueuesOfEndedRuns(spool, platform::IsRunningInstance);
+                               ParkNoteText({{{platform::CurrentRun(), 0}}, false, {}, true, {}}));
+  spool.queues["admin"] =
+      Queue("admin", "usb://V/TQR-05", "", true, true, goneText + " (not ours)");
+  // A note of the earlier form named a process id only: it holds while that process runs.
+  spool.queues["earlier"] =
+      Queue("earlier", kOnCom1, "", true, true,
+            "vrtqlx (process " + std::to_string(platform::CurrentProcessId()) +
+                "): paused for a firmware download, paused before, its message before: jam");
+  spool.queues["earlier_gone"] = Queue("earlier_gone", kOnCom1, "", true, true,
+                                       "vrtqlx (processes 999999999, 999999998): paused for a "
+                                       "firmware download");
+  EXPECT_EQ(ResumeQueuesOfEndedRuns(spool, SystemHolderJudge()), "");
   EXPECT_FALSE(spool.queues["dead"].paused);
   EXPECT_TRUE(spool.queues["dead"].acceptingJobs);
   EXPECT_TRUE(spool.queues["live"].paused);
   EXPECT_TRUE(spool.queues["admin"].paused);
-  EXPECT_FALSE(ReadParkNote("vrtqlx (process 99999999999): paused for a firmware download"));
+  EXPECT_TRUE(ReadParkNote(spool.queues["earlier"].stateMessage));
+  EXPECT_FALSE(spool.queues["earlier_gone"].paused);
 }
 
 TEST(SpoolerGoOnFlag, AQueueGoneBeforeTheMoveIsSkippedAndTriedAgainAtRestore) {
@@ -168,10 +182,32 @@ TEST(SpoolerGoOnFlag, AQueueGoneBeforeTheMoveIsSkippedAndTriedAgainAtRestore) {
   EXPECT_TRUE(dlg.savedPrinterPorts.empty());
 }
 
-// Runs 100, 200 and 300 share queues; `live` says which of them still run.
+// Runs 100, 200, ... of host "h" share queues; `live` says which of them still run. Runs of
+// any other host cannot be looked at.
 std::set<long> live;
-bool IsLive(long id) {
-  return live.count(id) != 0;
+platform::RunIdentity RunOf(long id, std::string host = "h") {
+  return {std::move(host), 1, id, 7};
+}
+platform::RunState StateOf(const platform::RunIdentity& run) {
+  if (run.host != "h") return platform::RunState::kCannotTell;
+  return live.count(run.processId) ? platform::RunState::kRunning : platform::RunState::kEnded;
+}
+std::optional<platform::RunIdentity> RunningAs(long id) {
+  return live.count(id) ? std::optional(RunOf(id)) : std::nullopt;
+}
+HolderJudge As(long id, int64_t now = 1000, std::string host = "h") {
+  return {RunOf(id, std::move(host)), StateOf, RunningAs, now};
+}
+platform::SysStatus Hold(FakeSpooler& spool, const HolderJudge& judge, bool refuseJobs = false) {
+  bool cut = false;
+  return HoldQueue(spool, "q", judge, refuseJobs, cut);
+}
+std::vector<long> Holders(FakeSpooler& spool) {
+  std::vector<long> ids;
+  if (auto note = ReadParkNote(spool.queues["q"].stateMessage)) {
+    for (const auto& holder : note->holders) ids.push_back(holder.run.processId);
+  }
+  return ids;
 }
 
 TEST(QueueHolders, EveryOrderOfStartAndEndLeavesTheStateFromBefore) {
@@ -180,21 +216,21 @@ TEST(QueueHolders, EveryOrderOfStartAndEndLeavesTheStateFromBefore) {
     spool.queues["q"] = Queue("q", kUsbPort, "TQR-05", true);
     live = {100, 200};
     // A serial run pauses the USB queue; a USB run of the model joins and makes it refuse.
-    ASSERT_TRUE(HoldQueue(spool, "q", 100, false, IsLive));
-    ASSERT_TRUE(HoldQueue(spool, "q", 200, true, IsLive));
+    ASSERT_TRUE(Hold(spool, As(100)));
+    ASSERT_TRUE(Hold(spool, As(200), true));
     auto note = ReadParkNote(spool.queues["q"].stateMessage);
     ASSERT_TRUE(note);
-    EXPECT_EQ(note->holders, (std::vector<long>{100, 200}));
+    EXPECT_EQ(Holders(spool), (std::vector<long>{100, 200}));
     EXPECT_TRUE(note->acceptedJobs);
     EXPECT_FALSE(note->pausedBefore);
 
     const long first = firstEndsFirst ? 100 : 200;
     const long second = firstEndsFirst ? 200 : 100;
-    ASSERT_TRUE(ReleaseQueue(spool, "q", first, IsLive));
+    ASSERT_TRUE(ReleaseQueue(spool, "q", As(first)));
     live.erase(first);
     EXPECT_TRUE(spool.queues["q"].paused);  // the other run still sends
     EXPECT_FALSE(spool.queues["q"].acceptingJobs);
-    ASSERT_TRUE(ReleaseQueue(spool, "q", second, IsLive));
+    ASSERT_TRUE(ReleaseQueue(spool, "q", As(second)));
     EXPECT_FALSE(spool.queues["q"].paused);
     EXPECT_TRUE(spool.queues["q"].acceptingJobs);
     EXPECT_EQ(spool.queues["q"].stateMessage, "");
@@ -204,19 +240,19 @@ TEST(QueueHolders, EveryOrderOfStartAndEndLeavesTheStateFromBefore) {
   // queue's own state.
   spool.queues["q"] = Queue("q", kUsbPort, "TQR-05", true);
   live = {100, 200};
-  ASSERT_TRUE(HoldQueue(spool, "q", 100, true, IsLive));
-  ASSERT_TRUE(HoldQueue(spool, "q", 200, true, IsLive));
-  ASSERT_TRUE(ReleaseQueue(spool, "q", 100, IsLive));
-  ASSERT_TRUE(ReleaseQueue(spool, "q", 200, IsLive));
+  ASSERT_TRUE(Hold(spool, As(100), true));
+  ASSERT_TRUE(Hold(spool, As(200), true));
+  ASSERT_TRUE(ReleaseQueue(spool, "q", As(100)));
+  ASSERT_TRUE(ReleaseQueue(spool, "q", As(200)));
   EXPECT_FALSE(spool.queues["q"].paused);
   EXPECT_TRUE(spool.queues["q"].acceptingJobs);
 }
 
-TEST(QueueHolders, AnAdministratorsPauseAndItsReasonComeBack) {
+TEST(QueueHolders, TheQueuesOwnStateAndMessageComeBackWhole) {
   FakeSpooler spool;
   spool.queues["q"] = Queue("q", kUsbPort, "TQR-05", true, true, "toner maintenance");
   live = {100};
-  ASSERT_TRUE(HoldQueue(spool, "q", 100, true, IsLive));
+  ASSERT_TRUE(Hold(spool, As(100), true));
   auto note = ReadParkNote(spool.queues["q"].stateMessage);
   ASSERT_TRUE(note);
   EXPECT_TRUE(note->pausedBefore);
@@ -225,40 +261,81 @@ TEST(QueueHolders, AnAdministratorsPauseAndItsReasonComeBack) {
 
   // The run dies: a later start puts back what the note keeps.
   live.clear();
-  ResumeQueuesOfEndedRuns(spool, IsLive);
+  ResumeQueuesOfEndedRuns(spool, As(900));
   EXPECT_TRUE(spool.queues["q"].paused);
   EXPECT_TRUE(spool.queues["q"].acceptingJobs);
   EXPECT_EQ(spool.queues["q"].stateMessage, "toner maintenance");
-  ResumeQueuesOfEndedRuns(spool, IsLive);  // and then leaves the queue alone
+  ResumeQueuesOfEndedRuns(spool, As(900));  // and then leaves the queue alone
   EXPECT_EQ(spool.queues["q"].stateMessage, "toner maintenance");
+
+  // An enabled queue that refuses jobs with a reason shows it again; a message too long to
+  // keep beside the note is cut between characters, and said.
+  live = {100};
+  std::string umlauts;
+  for (int i = 0; i < 600; ++i) umlauts += "\xC3\xBC";
+  for (const std::string& message : {std::string("closed for stocktake"), umlauts}) {
+    spool.queues["q"] = Queue("q", kUsbPort, "TQR-05", false, false, message);
+    bool cut = false;
+    ASSERT_TRUE(HoldQueue(spool, "q", As(100), true, cut));
+    EXPECT_EQ(cut, message.size() > 900);
+    ASSERT_TRUE(ReleaseQueue(spool, "q", As(100)));
+    EXPECT_FALSE(spool.queues["q"].paused);
+    EXPECT_FALSE(spool.queues["q"].acceptingJobs);
+    const std::string& back = spool.queues["q"].stateMessage;
+    EXPECT_EQ(back, cut ? CutAtCharacter(message, back.size()) : message);
+    EXPECT_EQ(back.size() % 2, 0u);
+  }
 }
 
-TEST(QueueHolders, RecoveryDropsDeadHoldersAndKeepsLiveOnesPaused) {
+TEST(QueueHolders, RunsOfOtherHostsHoldForTheirLeaseAndTheNoteNamesManyOrRefusesAloud) {
   FakeSpooler spool;
   spool.queues["q"] = Queue("q", kOnCom1, "", true);
   live = {100, 200, 300};
-  for (long id : {100L, 200L, 300L}) ASSERT_TRUE(HoldQueue(spool, "q", id, false, IsLive));
+  for (long id : {100L, 200L, 300L}) ASSERT_TRUE(Hold(spool, As(id)));
+  // A station in a container (or another machine) joins; this machine cannot look at it.
+  ASSERT_TRUE(Hold(spool, As(400, 1000, "other")));
   live = {200};
-  ResumeQueuesOfEndedRuns(spool, IsLive);
+  ResumeQueuesOfEndedRuns(spool, As(900, 1000 + kLeaseSeconds));
   EXPECT_TRUE(spool.queues["q"].paused);
-  EXPECT_EQ(ReadParkNote(spool.queues["q"].stateMessage)->holders, std::vector<long>{200});
-
-  // A run that starts after a dead holder left the queue paused joins as its first live
-  // holder, and the state from before still comes from the note.
-  live = {400};
-  ASSERT_TRUE(HoldQueue(spool, "q", 400, false, IsLive));
-  EXPECT_EQ(ReadParkNote(spool.queues["q"].stateMessage)->holders, std::vector<long>{400});
-  ASSERT_TRUE(ReleaseQueue(spool, "q", 400, IsLive));
+  EXPECT_EQ(Holders(spool), (std::vector<long>{200, 400}));
+  // It renews its stamp while it runs; once it stops renewing, its lease ends.
+  ASSERT_TRUE(RenewQueue(spool, "q", As(400, 1200, "other")));
+  ResumeQueuesOfEndedRuns(spool, As(900, 1200 + kLeaseSeconds));
+  EXPECT_EQ(Holders(spool), (std::vector<long>{200, 400}));
+  live.clear();
+  ResumeQueuesOfEndedRuns(spool, As(900, 1201 + kLeaseSeconds));
   EXPECT_FALSE(spool.queues["q"].paused);
+
+  // Dozens of runs on one queue are all named; one the note has no room for changes nothing
+  // and is told so.
+  long id = 100000;
+  while (true) {
+    live.insert(++id);
+    const auto held = Hold(spool, As(id));
+    if (!held) {
+      EXPECT_EQ(held.error(), ENOSPC);
+      break;
+    }
+  }
+  EXPECT_GT(Holders(spool).size(), 40u);
+  EXPECT_EQ(Holders(spool).size(), static_cast<size_t>(id - 100001));
+  EXPECT_EQ(Holders(spool).front(), 100001);
 }
 
 TEST(ParkNotes, ReadBackAsWrittenAndHostileTextIsNoNote) {
-  ParkNote note{{812, 977}, true, "out of paper, again: (really)", true};
+  ParkNote note{{{RunOf(812), 1700000000}, {RunOf(977, "b-2"), 5}, {RunOf(13), 1700000030}},
+                true,
+                "out of paper, again: (really)",
+                true,
+                {}};
   const std::string text = ParkNoteText(note);
-  EXPECT_EQ(text.substr(0, 62), "vrtqlx (processes 812, 977): paused for a firmware download, a");
+  EXPECT_EQ(text.substr(0, 56), "vrtqlx (runs h/1 renewed 1700000030: 812.7, 13.7; b-2/1 ");
   auto back = ReadParkNote(text);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->holders, note.holders);
+  ASSERT_EQ(back->holders.size(), 3u);
+  EXPECT_EQ(back->holders[1].run, RunOf(13));
+  EXPECT_EQ(back->holders[2].run, RunOf(977, "b-2"));
+  EXPECT_EQ(back->holders[2].renewed, 5);
   EXPECT_TRUE(back->pausedBefore);
   EXPECT_TRUE(back->acceptedJobs);
   EXPECT_EQ(back->messageBefore, note.messageBefore);
@@ -266,16 +343,20 @@ TEST(ParkNotes, ReadBackAsWrittenAndHostileTextIsNoNote) {
   auto old =
       ReadParkNote("vrtqlx (process 42): paused for a firmware download, accepting jobs before");
   ASSERT_TRUE(old);
-  EXPECT_EQ(old->holders, std::vector<long>{42});
+  EXPECT_EQ(old->earlierHolders, std::vector<long>{42});
   EXPECT_TRUE(old->acceptedJobs);
   for (const char* hostile :
        {"vrtqlx (process 99999999999): paused for a firmware download",
         "vrtqlx (process 0): paused for a firmware download",
         "vrtqlx (processes 1,): paused for a firmware download",
         "vrtqlx (process 1, 2): paused for a firmware download",
+        "vrtqlx (runs h/1 renewed 5: 7.1, ): paused for a firmware download",
+        "vrtqlx (runs H/1 renewed 5: 7.1): paused for a firmware download",
+        "vrtqlx (runs h/1 renewed 5: 7): paused for a firmware download",
         "vrtqlx (process 7): paused for a firmware download, its message before: "}) {
     EXPECT_FALSE(ReadParkNote(hostile)) << hostile;
   }
+  EXPECT_EQ(CutAtCharacter("a\xE2\x82\xAC", 3), "a");
 }
 
 }  // namespace

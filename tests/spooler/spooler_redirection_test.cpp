@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -135,15 +136,31 @@ TEST(SpoolerWithoutServer, NothingHappensQuickly) {
   EXPECT_TRUE(dlg->savedPrinterPorts.empty());
 }
 
-TEST(RunningInstances, AKilledRunNotYetReapedHoldsNothing) {
-  // A child of this test program has its name; ended and not reaped, it is a zombie.
+TEST(RunningInstances, ARunIsItsProcessAndStartWhateverItsNameAndAZombieHoldsNothing) {
+  // A child running another program (as a renamed copy would) is a run all the same.
   const pid_t child = fork();
   ASSERT_GE(child, 0);
-  if (child == 0) _exit(0);
-  for (int i = 0; i < 200 && platform::IsRunningInstance(child); ++i) usleep(10000);
-  EXPECT_FALSE(platform::IsRunningInstance(child));
+  if (child == 0) {
+    execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
+    _exit(1);
+  }
+  const auto run = platform::RunOfProcess(child);
+  ASSERT_TRUE(run);
+  EXPECT_EQ(platform::StateOfRun(*run), platform::RunState::kRunning);
+  auto reused = *run;
+  reused.startTime += 1;  // the same process id, another process
+  EXPECT_EQ(platform::StateOfRun(reused), platform::RunState::kEnded);
+  auto elsewhere = *run;
+  elsewhere.pidNamespace += 1;
+  EXPECT_EQ(platform::StateOfRun(elsewhere), platform::RunState::kCannotTell);
+  // Killed and not yet reaped, it is a zombie.
+  kill(child, SIGKILL);
+  for (int i = 0; i < 200 && platform::StateOfRun(*run) != platform::RunState::kEnded; ++i) {
+    usleep(10000);
+  }
+  EXPECT_EQ(platform::StateOfRun(*run), platform::RunState::kEnded);
   waitpid(child, nullptr, 0);
-  EXPECT_TRUE(platform::IsRunningInstance(platform::CurrentProcessId()));
+  EXPECT_EQ(platform::StateOfRun(platform::CurrentRun()), platform::RunState::kRunning);
 }
 
 }  // namespace

@@ -140,8 +140,9 @@ bool PrivateCupsServer::AddQueue(const std::string& name, const std::string& dev
   return RunQuiet(args) == 0;
 }
 
-bool PrivateCupsServer::Reject(const std::string& name) {
-  return RunQuiet({"/usr/sbin/cupsreject", "-h", socket_, name}) == 0;
+bool PrivateCupsServer::Reject(const std::string& name, const std::string& reason) {
+  if (reason.empty()) return RunQuiet({"/usr/sbin/cupsreject", "-h", socket_, name}) == 0;
+  return RunQuiet({"/usr/sbin/cupsreject", "-h", socket_, "-r", reason, name}) == 0;
 }
 
 bool PrivateCupsServer::Pause(const std::string& name, const std::string& reason) {

@@ -18,6 +18,7 @@ class PrivateCupsServer {
   PrivateCupsServer& operator=(const PrivateCupsServer&) = delete;
 
   bool running() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   // What CUPS_SERVER must hold for clients to reach this scheduler: its socket, or its
   // loopback listener as "host:port".
   const std::string& socket() const { return socket_; }
@@ -33,7 +34,7 @@ class PrivateCupsServer {
   // The queue's device URI and whether it accepts jobs, as lpstat tells them.
   std::string DeviceOf(const std::string& name) const;
   bool Accepting(const std::string& name) const;
-  bool Reject(const std::string& name);
+  bool Reject(const std::string& name, const std::string& reason = "");
   // Pausing as an administrator does; whether the queue is paused, and the reason it shows.
   bool Pause(const std::string& name, const std::string& reason = "");
   bool Paused(const std::string& name) const;

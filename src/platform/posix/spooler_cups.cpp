@@ -86,19 +86,25 @@ class CupsSpooler final : public Spooler {
  public:
   // libcups reads CUPS_SERVER ("host", "host:port", "/path/to/socket"), client.conf and
   // its defaults itself; the port of a "host:port" comes back from ippPort().
-  explicit CupsSpooler(const CupsCalls& cups)
-      : cups_(cups), server_(cups_.cupsServer()), port_(cups_.ippPort()) {}
+  CupsSpooler(const CupsCalls& cups, std::chrono::seconds requestLimit)
+      : cups_(cups),
+        server_(cups_.cupsServer()),
+        port_(cups_.ippPort()),
+        requestLimit_(requestLimit) {}
   ~CupsSpooler() override {
     if (http_) cups_.httpClose(http_);
   }
 
-  std::vector<SpoolerQueue> ListQueues() override {
+  SysResult<std::vector<SpoolerQueue>> ListQueues() override {
+    using Listed = SysResult<std::vector<SpoolerQueue>>;
     std::vector<SpoolerQueue> queues;
     ipp_t* request = cups_.ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
     AddRequestedAttributes(request);
     int error = 0;
     ipp_t* response = Send(request, "/", error);
-    if (!response) return queues;
+    // No scheduler to reach has no queues; one that is there and does not answer may have.
+    if (!response && (error == EHOSTUNREACH || error == ENOENT)) return Listed::Ok(queues);
+    if (!response) return Listed::Fail("ipp-cups-get-printers", error);
     SpoolerQueue queue;
     bool inQueue = false;
     for (ipp_attribute_t* a = cups_.ippFirstAttribute(response); a;
@@ -114,7 +120,7 @@ class CupsSpooler final : public Spooler {
     }
     if (inQueue && !queue.name.empty()) queues.push_back(queue);
     cups_.ippDelete(response);
-    return queues;
+    return Listed::Ok(queues);
   }
 
   SysResult<SpoolerQueue> GetQueue(const std::string& name) override {
@@ -270,32 +276,44 @@ class CupsSpooler final : public Spooler {
   // Asked by libcups each time a wait for the scheduler has gone on for one slice.
   static int KeepWaiting(http_t* /*http*/, void* self) {
     auto& spooler = *static_cast<CupsSpooler*>(self);
-    if (!StopRequested() && SteadyClock::now() - spooler.requestStart_ < kRequestLimit) return 1;
+    if (!StopRequested() && SteadyClock::now() - spooler.requestStart_ < spooler.requestLimit_) {
+      return 1;
+    }
     spooler.interrupted_ = true;
     return 0;
   }
 
   static constexpr int kConnectAttemptMs = 1000;
   static constexpr auto kConnectLimit = std::chrono::seconds(3);
-  static constexpr auto kRequestLimit = std::chrono::seconds(4);
   static constexpr double kWaitSliceSeconds = 0.25;
   static constexpr auto kRetryPause = std::chrono::seconds(2);
   const CupsCalls cups_;
   const std::string server_;
   const int port_;
+  const std::chrono::seconds requestLimit_;
   http_t* http_ = nullptr;
   SteadyClock::time_point retryAfter_{};
   SteadyClock::time_point requestStart_{};
   bool interrupted_ = false;
 };
 
-}  // namespace
+// A download waits this long for each answer: a scheduler held up for seconds (busy, swapped
+// out, stopped a moment) still parks the queues before the first byte goes.
+constexpr auto kDownloadRequestLimit = std::chrono::seconds(15);
+// A start only looks for what runs that died left behind; the next start looks again.
+constexpr auto kStartRequestLimit = std::chrono::seconds(4);
 
-std::unique_ptr<Spooler> CreateSystemSpooler() {
+std::unique_ptr<Spooler> CupsSpoolerWithin(std::chrono::seconds requestLimit) {
   // Without the library there is no scheduler to reach: the same as a build without CUPS.
   const std::optional<CupsCalls> cups = LoadCups();
   if (!cups) return CreateAbsentSpooler();
-  return std::make_unique<CupsSpooler>(*cups);
+  return std::make_unique<CupsSpooler>(*cups, requestLimit);
+}
+
+}  // namespace
+
+std::unique_ptr<Spooler> CreateSystemSpooler() {
+  return CupsSpoolerWithin(kDownloadRequestLimit);
 }
 
 std::unique_ptr<Spooler> CreateSystemSpoolerIfRunning() {
@@ -311,7 +329,7 @@ std::unique_ptr<Spooler> CreateSystemSpoolerIfRunning() {
       if (access(place, F_OK) == 0) mayRun = true;
     }
   }
-  return mayRun ? CreateSystemSpooler() : CreateAbsentSpooler();
+  return mayRun ? CupsSpoolerWithin(kStartRequestLimit) : CreateAbsentSpooler();
 }
 
 }  // namespace platform

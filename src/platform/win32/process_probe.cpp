@@ -1,21 +1,36 @@
+#include "platform/process_probe.h"
+
 #include <windows.h>
 
 #include <string>
 
-#include "platform/process_probe.h"
-
 namespace platform {
 
 namespace {
-// The file name of a program's image, without its directory, in lower case.
-std::string ImageName(const char* path, DWORD length) {
-  std::string name(path, length);
-  const size_t slash = name.find_last_of("\\/");
-  if (slash != std::string::npos) name.erase(0, slash + 1);
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+// The computer's name, in letters, digits and '-' only. A process's creation time is a
+// moment of the calendar, so no boot needs naming here.
+std::string HostName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD length = sizeof name;
+  std::string host;
+  if (GetComputerNameA(name, &length)) {
+    for (DWORD i = 0; i < length && i < MAX_COMPUTERNAME_LENGTH; ++i) {
+      const char c = name[i];
+      const bool plain = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || c == '-';
+      if (c >= 'A' && c <= 'Z') {
+        host += static_cast<char>(c + 32);
+      } else {
+        host += plain ? c : '-';
+      }
+    }
   }
-  return name;
+  return host.empty() ? std::string("none") : host;
+}
+
+uint64_t CreationTime(HANDLE process) {
+  FILETIME created{}, ended{}, kernel{}, user{};
+  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return 0;
+  return (uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
 }
 }  // namespace
 
@@ -23,23 +38,43 @@ long CurrentProcessId() {
   return static_cast<long>(GetCurrentProcessId());
 }
 
-bool IsRunningInstance(long processId) {
-  if (processId <= 0) return false;
-  if (processId == CurrentProcessId()) return true;
+RunIdentity CurrentRun() {
+  RunIdentity run;
+  run.host = HostName();
+  run.processId = CurrentProcessId();
+  run.startTime = CreationTime(GetCurrentProcess());
+  return run;
+}
+
+std::optional<RunIdentity> RunOfProcess(long processId) {
+  if (processId <= 0) return std::nullopt;
   HANDLE process =
       OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
-  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  if (process == nullptr) return std::nullopt;
   DWORD exitCode = 0;
   const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
-  char other[MAX_PATH];
-  DWORD otherLength = MAX_PATH;
-  const bool named = QueryFullProcessImageNameA(process, 0, other, &otherLength) != 0;
+  RunIdentity run;
+  run.host = HostName();
+  run.processId = processId;
+  run.startTime = CreationTime(process);
   CloseHandle(process);
-  if (!running) return false;
-  if (!named) return true;
-  char own[MAX_PATH];
-  const DWORD ownLength = GetModuleFileNameA(nullptr, own, MAX_PATH);
-  return ImageName(own, ownLength) == ImageName(other, otherLength);
+  if (!running) return std::nullopt;
+  return run;
+}
+
+RunState StateOfRun(const RunIdentity& run) {
+  if (run.host != HostName() || run.pidNamespace != 0) return RunState::kCannotTell;
+  if (run.processId <= 0) return RunState::kEnded;
+  HANDLE process =
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(run.processId));
+  if (process == nullptr) {
+    return GetLastError() == ERROR_ACCESS_DENIED ? RunState::kCannotTell : RunState::kEnded;
+  }
+  DWORD exitCode = 0;
+  const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
+  const uint64_t started = CreationTime(process);
+  CloseHandle(process);
+  return running && started == run.startTime ? RunState::kRunning : RunState::kEnded;
 }
 
 }  // namespace platform

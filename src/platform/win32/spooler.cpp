@@ -103,19 +103,22 @@ std::string Text(const char* text) {
 
 class WinspoolSpooler final : public Spooler {
  public:
-  std::vector<SpoolerQueue> ListQueues() override {
+  // A spooler service that is not running answers like one without printers: nothing to
+  // park, as on a machine without a spooler.
+  SysResult<std::vector<SpoolerQueue>> ListQueues() override {
+    using Listed = SysResult<std::vector<SpoolerQueue>>;
     std::vector<SpoolerQueue> queues;
     DWORD needed = 0;
     DWORD count = 0;
     EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-    if (needed == 0 || needed > (16u << 20)) return queues;
+    if (needed == 0 || needed > (16u << 20)) return Listed::Ok(queues);
     std::vector<BYTE> buffer(needed);
     if (!EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
-      return queues;
+      return Listed::Ok(queues);
     }
     const auto* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) queues.push_back(QueueOf(printers[i]));
-    return queues;
+    return Listed::Ok(queues);
   }
 
   SysResult<SpoolerQueue> GetQueue(const std::string& name) override {
