@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
   std::string error;
   auto script = TakeScriptOptions(arguments, error);
   if (!script) {
-    std::fprintf(stderr, "vrtqlx: %s (vrtqlx --help lists the options)\n", error.c_str());
+    std::fprintf(stderr, "vrtqlx: %s (vrtqlx --help lists the options)\n",
+                 EscapeControls(error).c_str());
     return 1;
   }
   if (!script->logFile.empty()) CEventLog::GetInstance()->SetLogFile(script->logFile);
@@ -40,6 +41,12 @@ int main(int argc, char** argv) {
   const int exitCode = app.Run();
   RunReport report = app.Outcome();
   report.exitCode = exitCode;
+  // A stop that came while the run put things back, after its last look at the signal,
+  // still ends the process by that signal below: the caller is told the run was stopped.
+  if (const int signal = platform::PendingStopSignal(); signal != 0) {
+    report.outcome = "interrupted";
+    report.reason = "stopped by signal " + std::to_string(signal);
+  }
   if (json) {
     std::printf("%s\n", RunReportJson(report).c_str());
     std::fflush(stdout);

@@ -16,8 +16,8 @@ constexpr const char* kLogFileName = "_VRT_QLX.txt";
 constexpr const char* kBanner = "VORTANE QLX\r\n\r\n";
 constexpr const char* kCaption = "VRT_QLX";
 
-// Names inside a message (files, addresses, printers) come from outside: a line break or
-// another control character in one is shown escaped, so one report stays one line.
+}  // namespace
+
 std::string EscapeControls(const std::string& text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string shown;
@@ -40,8 +40,6 @@ std::string EscapeControls(const std::string& text) {
   }
   return shown;
 }
-
-}  // namespace
 
 std::string WithReason(const std::string& text, const std::string& reason) {
   return reason.empty() ? text : text + " (" + reason + ")";
@@ -98,6 +96,7 @@ std::string CEventLog::FirstLogPath() const {
 }
 
 std::string CEventLog::LogFilePath() const {
+  if (linesLost) return std::string();
   return writtenTo.empty() ? FirstLogPath() : writtenTo;
 }
 
@@ -108,6 +107,7 @@ void CEventLog::Flush() {
   // directory rather than be lost. A log directory of the system's is made when missing.
   if (logFile.empty() && !moduleDir.empty()) platform::MakeDirectories(moduleDir, 0755);
   const std::string first = FirstLogPath();
+  linesLost = false;
   if (!AppendTo(first)) {
     const std::string fallback =
         fallbackDir.empty() ? std::string() : platform::JoinPath(fallbackDir, kLogFileName);
@@ -118,6 +118,7 @@ void CEventLog::Flush() {
       Echo("vrtqlx: the log " + EscapeControls(first) + " cannot be written; its lines went to " +
            EscapeControls(fallback));
     } else if (!kept) {
+      linesLost = true;
       Echo("vrtqlx: the log " + EscapeControls(first.empty() ? fallback : first) +
            " cannot be written, nor any other: its lines are on standard error only");
     }
@@ -139,6 +140,13 @@ bool CEventLog::AppendTo(const std::string& path) {
   // A FIFO, device or directory in the log's place would swallow the lines or hold the run.
   auto kind = file.value().Kind();
   if (!kind || kind.value() != platform::FileKind::kRegular) return false;
+  // Another user's file in the log's place (a shared folder, a state directory under a
+  // HOME that is not the run's) is not appended to: the lines go to the next place.
+  if (const std::string why = file.value().WhyNotTrusted(platform::FileTrust::kOwner);
+      !why.empty()) {
+    Echo("vrtqlx: the log " + EscapeControls(path) + " " + why + ": not used");
+    return false;
+  }
   // The run's lines go down in one piece or not at all, so a full disk leaves no half line
   // for the next run's lines to join.
   const std::string entry = (created ? std::string(kBanner) : std::string()) + buffer + "\r\n";

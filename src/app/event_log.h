@@ -13,6 +13,12 @@
 // on standard error and in a run's report.
 std::string WithReason(const std::string& text, const std::string& reason);
 
+// Names inside a message (files, addresses, printers) come from outside: a line break or
+// another control character in one is shown escaped ("\n", "\r", "\t", "\x1B"), so one
+// report stays one line and no name can move a terminal's cursor. Every text the program
+// writes for people (log, standard error, the dry run's answer) goes through it.
+std::string EscapeControls(const std::string& text);
+
 class CEventLog {
  public:
   // First argument of Report: how the run talks to its user.
@@ -57,6 +63,7 @@ class CEventLog {
   // Names the log file itself (a script's --log), in place of the one beside the program.
   void SetLogFile(std::string path) { logFile = std::move(path); }
   // The file the lines went to at the last Flush, or would go to first; for the caller.
+  // Empty when the last Flush found no place that took its lines.
   std::string LogFilePath() const;
 
  private:
@@ -72,6 +79,7 @@ class CEventLog {
   std::string lastReason;
   std::string logFile;
   std::string writtenTo;
+  bool linesLost = false;
   std::string moduleDir;
   std::string fallbackDir;
   int echoFd;

@@ -14,6 +14,7 @@
 #include "app/terminal_progress.h"
 #include "download/download_dlg.h"
 #include "framework/dialog_colors.h"
+#include "platform/file_handle.h"
 #include "platform/file_system.h"
 #include "platform/process_probe.h"
 #include "platform/spooler.h"
@@ -32,6 +33,13 @@ constexpr const char* kNoInteractiveWindowText =
 
 constexpr const char* kNoWindowForScripts =
     "a script's options (--json, --dry-run, --quiet, --log) never open the operator's window";
+
+// Why a settings file may not be used; "" when it may (or when it cannot be opened, which its
+// reading then reports).
+std::string SettingsFileDistrust(const std::string& path) {
+  auto file = platform::File::OpenReadOnly(path);
+  return file ? file.value().WhyNotTrusted(platform::FileTrust::kOwnerAndWriters) : std::string();
+}
 
 }  // namespace
 
@@ -206,9 +214,10 @@ void CFirmwareApp::DryRun(CDownloadDlg& window) {
   if (script_.json) return;
   const std::string converted =
       window.ConvertsBeforeSending(window.firmwarePath) ? ", converted from HEX text," : "";
-  std::printf("vrtqlx: would download %s%s (%u bytes) into a %s over %s (%s)\n",
-              window.firmwarePath.c_str(), converted.c_str(), window.imageLength, modelName.c_str(),
-              port.portName.c_str(), device.c_str());
+  const std::string answer = "would download " + window.firmwarePath + converted + " (" +
+                             std::to_string(window.imageLength) + " bytes) into a " + modelName +
+                             " over " + port.portName + " (" + device + ")";
+  std::printf("vrtqlx: %s\n", EscapeControls(answer).c_str());
 }
 
 int CFirmwareApp::ExitInstance() {
@@ -220,7 +229,7 @@ int CFirmwareApp::ExitInstance() {
   report_.logFile = log->LogFilePath();
   const bool failed = ExitCode() != 0 && report_.outcome != "no window";
   if (failed && !report_.logFile.empty() && !script_.quiet) {
-    std::fprintf(stderr, "vrtqlx: the log is %s\n", report_.logFile.c_str());
+    std::fprintf(stderr, "vrtqlx: the log is %s\n", EscapeControls(report_.logFile).c_str());
   }
   return fw::Application::ExitInstance();
 }
@@ -266,7 +275,7 @@ void CFirmwareApp::ExplainUnsettledJob(bool windowOpens) const {
   const bool silentAsked = arguments_.size() > 1 && arguments_[1] == "-s";
   if (!silentAsked && script_.Any()) {
     std::fprintf(stderr, "vrtqlx: no unattended job: no %s in %s and no -s; %s\n",
-                 kSettingsFileName, workDir.c_str(), kNoWindowForScripts);
+                 kSettingsFileName, EscapeControls(workDir).c_str(), kNoWindowForScripts);
     return;
   }
   if (!silentAsked) {
@@ -274,7 +283,8 @@ void CFirmwareApp::ExplainUnsettledJob(bool windowOpens) const {
     return;
   }
   // The caller asked for an unattended run: say why it is not one.
-  std::fprintf(stderr, "vrtqlx: -s cannot settle the job: %s; %s\n", unsettled.c_str(),
+  std::fprintf(stderr, "vrtqlx: -s cannot settle the job: %s; %s\n",
+               EscapeControls(unsettled).c_str(),
                windowOpens     ? "the operator's window opens to choose"
                : script_.Any() ? kNoWindowForScripts
                                : "no operator window can open here to choose (name -m and -f)");
@@ -284,6 +294,16 @@ int CFirmwareApp::DecideOutcome() {
   const std::string settingsPath = platform::JoinPath(workDir, kSettingsFileName);
   try {
     if (FileExists(settingsPath)) {
+      // A settings file another user could have put or changed would steer this run (as root,
+      // send any file it can read anywhere): it is not used, and the caller is told.
+      if (const std::string why = SettingsFileDistrust(settingsPath); !why.empty()) {
+        const std::string refusal =
+            std::string(kSettingsFileName) + " in " + workDir + " " + why + ": not used";
+        const bool silentAsked = arguments_.size() > 1 && arguments_[1] == "-s";
+        if (!silentAsked) return Refuse(refusal);
+        Warn(refusal);
+        return ParseCommandLine();
+      }
       const int outcome = LoadSettingsFile(settingsPath);
       // A settings file left in the working directory overrides whatever the caller typed:
       // say so, and what it targets.

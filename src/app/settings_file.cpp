@@ -32,6 +32,14 @@ int CFirmwareApp::LoadSettingsFile(const std::string& path) {
   if (kind == PortKind::kNet) {
     address = ini.GetString(kSection, "IP", "");
     if (address.empty()) return Refuse("PORTTYPE=NET in " + path + " needs IP");
+    // Read as the command line reads -p NET: a dotted quad as four decimal numbers, other
+    // numeric forms refused, names kept for the resolver.
+    const auto plain = PrinterAddress(address);
+    if (!plain) {
+      return Refuse("IP=" + ShownValue(address) + " in " + path +
+                    ": no address (four numbers 0-255, as 192.168.0.20, or a host name)");
+    }
+    address = *plain;
   }
   notice((std::string("Select ") + SelectPort(kind, portType, address, port, flags) + " in INI")
              .c_str());

@@ -145,6 +145,10 @@ class CDownloadDlg : public fw::Dialog {
   void Report(const std::string& text);
   // 0 when the firmware file cannot be read; `reason` then says why.
   int LoadImage(std::string& reason);
+  // The start step proper, and one tick of timer `id`; their callers turn what they throw
+  // into the run's failure.
+  void BeginDownload();
+  void EngineStep(int id);
 
   platform::Spooler& SystemSpooler();
   std::unique_ptr<platform::Spooler> spooler;

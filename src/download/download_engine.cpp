@@ -1,10 +1,14 @@
 #include <algorithm>
+#include <filesystem>
 #include <limits>
+#include <new>
+#include <system_error>
 
 #include "app/event_log.h"
 #include "download/download_dlg.h"
 #include "download/model_rules.h"
 #include "platform/file_bytes.h"
+#include "platform/memory_room.h"
 #include "platform/stop_request.h"
 #include "ports/port_open_failure.h"
 #include "res/resource_ids.h"
@@ -15,9 +19,41 @@ namespace {
 constexpr uint8_t kImageHeader[6] = {0x08, 0x23, 0x6D, 0x74, 0x6D, 0x73};
 // Bytes handed to the connection per tick of a TCP send.
 constexpr uint32_t kTcpPieceBytes = 64 * 1024;
+
+// Why an exception ended a step of the engine, for standard error and a script's report.
+std::string DescribeException(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return "not enough memory";
+  return e.what();
+}
+
+// Whether the image at `path` (`extra` more bytes with a header) fits in the memory the run
+// may still use; a file whose size cannot be read is left for the load to report.
+bool FitsInMemory(const std::string& path, uint64_t extra, std::string& reason) {
+  std::error_code error;
+  const uint64_t size = std::filesystem::file_size(path, error);
+  if (error) return true;
+  const uint64_t room = platform::MemoryRoom();
+  if (size <= room && size + extra <= room) return true;
+  reason = "the file's " + std::to_string(size) +
+           " bytes do not fit in the memory this run may use (" + std::to_string(room) + " bytes)";
+  return false;
+}
+
 }  // namespace
 
 void CDownloadDlg::StartDownload() {
+  // An allocation that fails, or anything else thrown, ends the start as a file that could
+  // not be loaded: the link closes and the queues go back as after any refused start.
+  try {
+    BeginDownload();
+  } catch (const std::exception& e) {
+    CloseLink();
+    std::vector<uint8_t>().swap(imageBuffer);
+    FailStart("File Open Error. filename=" + firmwarePath, DescribeException(e));
+  }
+}
+
+void CDownloadDlg::BeginDownload() {
   // From here until the end step a stop signal is only recorded; the engine's next tick
   // puts everything back before the process ends.
   stopGuard = std::make_unique<platform::StopGuard>();
@@ -26,6 +62,12 @@ void CDownloadDlg::StartDownload() {
   progress = 0;
   InvalidateAll(true);
   UpdateWindow();
+
+  // An image that cannot fit in memory is refused before any queue is paused for it.
+  if (std::string reason;
+      !FitsInMemory(firmwarePath, NeedsImageHeader(modelCode) ? sizeof kImageHeader : 0, reason)) {
+    return FailStart("File Open Error. filename=" + firmwarePath, reason);
+  }
 
   const LinkClass link = ClassifyLink(port.portName);
   if (link == LinkClass::LocalPort) {
@@ -89,7 +131,10 @@ void CDownloadDlg::StartDownload() {
 int CDownloadDlg::LoadImage(std::string& reason) {
   // The image length is a 32-bit count that must still hold the header some models add.
   constexpr uint64_t kLargestImage = std::numeric_limits<uint32_t>::max() - sizeof kImageHeader;
-  auto file = platform::ReadFileBytes(firmwarePath, kLargestImage);
+  // The image of a HEX conversion is read through the run's open private directory, never
+  // through its name, which another user may have pointed elsewhere meanwhile.
+  auto file = tempDir.Holds(firmwarePath) ? tempDir.ReadFile(firmwarePath, kLargestImage)
+                                          : platform::ReadFileBytes(firmwarePath, kLargestImage);
   if (!file) {
     reason =
         DescribeOpenFailure(firmwarePath, platform::SysStatus::Fail(file.call(), file.error()));
@@ -167,6 +212,27 @@ void CDownloadDlg::OnTimer(int id) {
     return InterruptDownload(signal);
   }
   RenewQueueHolds();
+  // Anything thrown by a step (an allocation that failed) fails the write, and the end
+  // step puts everything back; one thrown by the end step itself still ends the run.
+  try {
+    EngineStep(id);
+  } catch (const std::exception& e) {
+    for (int timer = kTimerPortSend; timer <= kTimerEnd; ++timer) KillTimer(timer);
+    downloadFailed = 1;
+    if (id == kTimerEnd) {
+      CEventLog::GetInstance()->Report(silent, CEventLog::kMessage, "Write Failed!",
+                                       DescribeException(e));
+      if (silent) PostClose();
+      return;
+    }
+    if (observer) observer->OnEnded();
+    CEventLog::GetInstance()->Report(silent, CEventLog::kMessage, "Write Failed!",
+                                     DescribeException(e));
+    SetTimer(kTimerEnd, 10);
+  }
+}
+
+void CDownloadDlg::EngineStep(int id) {
   switch (id) {
     case kTimerPortSend: {
       const uint32_t remaining = imageLength - bytesSent;
@@ -176,6 +242,7 @@ void CDownloadDlg::OnTimer(int id) {
       if (remaining <= static_cast<uint32_t>(blockSize)) {
         const int written = portIO.Write(next, static_cast<int>(remaining));
         if (static_cast<uint32_t>(written) != remaining) {
+          if (written > 0) bytesSent += static_cast<uint32_t>(written);
           SetTimer(kTimerWriteFailed, 10);
         } else {
           bytesSent = imageLength;
@@ -185,6 +252,7 @@ void CDownloadDlg::OnTimer(int id) {
       } else {
         const int written = portIO.Write(next, blockSize);
         if (written != blockSize) {
+          if (written > 0) bytesSent += static_cast<uint32_t>(written);
           SetTimer(kTimerWriteFailed, 10);
         } else {
           bytesSent += static_cast<uint32_t>(blockSize);
@@ -228,11 +296,19 @@ void CDownloadDlg::OnTimer(int id) {
     case kTimerWriteFailed: {
       SetTimer(kTimerEnd, 10);
       downloadFailed = 1;
-      if (observer) observer->OnEnded();
+      // How far it got is what the printer is known to have taken: over TCP what its stack
+      // acknowledged, not what went into the local buffer. The progress line, the reason and
+      // a script's report all give this one figure.
+      const uint64_t taken =
+          useSocket ? std::min<uint64_t>(socket.BytesAcknowledged(), imageLength) : bytesSent;
+      if (observer) {
+        observer->OnSending(taken, imageLength);
+        observer->OnEnded();
+      }
       // The log line stays as it is; a caller at a terminal also learns why and how far.
       std::string reason = useSocket ? socket.LastFailure() : std::string();
       if (!reason.empty()) reason += "; ";
-      reason += std::to_string(bytesSent) + " of " + std::to_string(imageLength) + " bytes sent";
+      reason += std::to_string(taken) + " of " + std::to_string(imageLength) + " bytes sent";
       CEventLog::GetInstance()->Report(silent, CEventLog::kMessage, "Write Failed!", reason);
       break;
     }

@@ -58,6 +58,6 @@ void CDownloadDlg::DownloadHexFile() {
   }
   // The engine has the whole image in memory once its start step returns.
   StartDownload();
-  platform::RemoveFile(firmwarePath);
+  tempDir.RemoveFile(firmwarePath);
   firmwarePath = operatorFile;
 }

@@ -24,6 +24,8 @@ class CPrinterSocket {
   // Lets go of a connection that never came up.
   void Detach() { socket_.Close(); }
   bool IsOpen() const { return socket_.IsOpen(); }
+  // Of the bytes Send took, those the printer's TCP stack has acknowledged.
+  uint64_t BytesAcknowledged() const { return socket_.BytesAcknowledged(); }
   // Why the last call that failed did, in the system's words ("" when none failed).
   const std::string& LastFailure() const { return lastFailure_; }
 

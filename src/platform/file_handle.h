@@ -11,6 +11,11 @@ namespace platform {
 
 enum class FileKind { kRegular, kDirectory, kOther };
 
+// What a file must be for the run to take it from a place other users may reach: one it may
+// append to (a log) belongs to the running user or to the administrator; one that tells it
+// what to do (a settings file) also is writable by nobody else.
+enum class FileTrust { kOwner, kOwnerAndWriters };
+
 // An open file, closed when the object goes. Every descriptor is close-on-exec.
 class File {
  public:
@@ -38,10 +43,16 @@ class File {
   // cut back to where the entry began.
   SysStatus AppendWhole(std::string_view entry);
   SysResult<FileKind> Kind() const;
+  // "" when the file meets `trust`; else why not, in words for a message: "belongs to USER"
+  // or "is writable by others". The administrator is root on Linux, the Administrators group
+  // on Windows (which keeps no group-or-others write bit, so only the owner is checked there).
+  std::string WhyNotTrusted(FileTrust trust) const;
 
   bool IsOpen() const { return fd_ != kNoFile; }
 
  private:
+  // The run's private directory creates its files through its own open directory.
+  friend class RunDirectory;
   // A descriptor on Linux, a handle on Windows.
   explicit File(intptr_t fd) : fd_(fd) {}
   static SysResult<File> Open(const std::string& path, int flags, unsigned mode);

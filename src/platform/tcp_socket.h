@@ -48,6 +48,10 @@ class TcpSocket {
   SysStatus WaitDelivered(int stallTimeoutMs);
   // Bytes the peer sent back, read and dropped.
   uint64_t BytesReceived() const { return bytesReceived_; }
+  // Of the bytes SendAll handed to the connection, those the peer's TCP stack is known to
+  // have acknowledged; still right after a reset or a failed wait. 0 where the system cannot
+  // tell (and the connection has not been seen to deliver everything).
+  uint64_t BytesAcknowledged() const;
   void Close();
   bool IsOpen() const { return fd_ != kNoSocket; }
 
@@ -58,6 +62,11 @@ class TcpSocket {
   // Reads what has arrived without waiting; fails on a reset.
   SysStatus DrainInput();
   uint64_t bytesReceived_ = 0;
+  uint64_t bytesHanded_ = 0;
+  // The sending side was ended (WaitDelivered), so the peer has a FIN to acknowledge too.
+  bool sendingEnded_ = false;
+  // WaitDelivered saw every byte acknowledged.
+  bool delivered_ = false;
   // The peer has ended its sending side: nothing more to read.
   bool inputEnded_ = false;
 };

@@ -85,6 +85,8 @@ const CommandLineCase kCases[] = {
     {"AddressOctetPast255", {"-s", "-p", "NET", "300.1.1.1"}, {}, -1, "", 0, "", "", {0, 0, 0, 0, 0}},
     {"AddressInShortForm", {"-s", "-p", "NET", "127.1"}, {}, -1, "", 0, "", "", {0, 0, 0, 0, 0}},
     {"AddressInHex", {"-s", "-p", "NET", "0x7f.1"}, {}, -1, "", 0, "", "", {0, 0, 0, 0, 0}},
+    {"AddressAsOneNumber", {"-s", "-p", "NET", "2130706433"}, {}, -1, "", 0, "", "", {0, 0, 0, 0, 0}},
+    {"AddressInOctal", {"-s", "-p", "NET", "0177.0.0.1"}, {}, -1, "", 0, "", "", {0, 0, 0, 0, 0}},
     {"ScriptOptionAfterDashS", {"-s", "--dry-run", "-p", "LPT1"}, {}, -1, "", 0, "", "", {0, 0, 0, 0, 0}},
     // clang-format on
     {"AddressWithLeadingZerosIsDecimal",

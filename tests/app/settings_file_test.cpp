@@ -236,4 +236,25 @@ TEST(SettingsFileTest, BaudRateOfSerialPortIsNotTakenForOtherKinds) {
   EXPECT_EQ(job.app.flags.kindUsb, 0);  // the settings file never falls back to USB
 }
 
+TEST(SettingsFileTest, AddressIsReadAsTheCommandLineReadsIt) {
+  const std::pair<std::string, std::string> kAddresses[] = {{"127.000.000.010", "127.0.0.10"},
+                                                            {"0x7f.1", ""},
+                                                            {"2130706433", ""},
+                                                            {"127.1", ""},
+                                                            {"0177.0.0.1", ""},
+                                                            {"printer.lan", "printer.lan"}};
+  for (const auto& [ip, taken] : kAddresses) {
+    SCOPED_TRACE(ip);
+    AppJob job;
+    const std::string path = job.dir.Join("vrtqlx.ini");
+    testsupport::WriteFile(path,
+                           "[QLX]\nPORTTYPE=NET\nIP=" + ip + "\nMODELNAME=TQR-03\nFWNAME=x.fls\n");
+    EXPECT_EQ(job.app.LoadSettingsFile(path), taken.empty() ? -1 : 1);
+    EXPECT_EQ(job.app.port.portName, taken);
+    if (taken.empty()) {
+      EXPECT_NE(job.app.invalidReason.find("IP=" + ip), std::string::npos);
+    }
+  }
+}
+
 }  // namespace

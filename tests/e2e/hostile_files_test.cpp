@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -115,6 +116,65 @@ TEST_F(SilentRun, StopDuringAHexDownloadLeavesNoPrivateDirectory) {
   }
   ::closedir(dir);
   EXPECT_TRUE(left.empty()) << left.front();
+}
+
+// TMPDIR in a folder another user owns: that user moves the run's private directory away
+// while a HEX job sends and puts a link to a directory of root's in its place. The run ends
+// without removing anything through the link.
+TEST_F(SilentRun, PrivateDirectorySwappedForALinkCostsTheLinkedDirectoryNothing) {
+  constexpr uid_t kNobody = 65534;
+  testsupport::TempDir tmp;
+  testsupport::TempDir victim;
+  testsupport::WriteFile(victim.Join("tempHex.fls"), "root's");
+  testsupport::WriteFile(victim.Join("other.txt"), "root's");
+  ASSERT_EQ(::chown(tmp.path().c_str(), kNobody, kNobody), 0);
+  testsupport::WriteFile(work.Join("fw.hex"), ":0400000011223344EE\n:00000001FF\n");
+  const std::string tty = StartPrinter("serial", {"--rate", "20000"});
+  auto run = StartRun({"-s", "-p", "COM1", "-m", "TQR-03", "-f", "fw.hex"},
+                      {{"QLX_COM1", tty + ",nomodem"}, {"TMPDIR", tmp.path()}});
+  ASSERT_TRUE(
+      WaitUntil([&] { return RunningPid() > 0 && !testsupport::ReadFile(received).empty(); }));
+  std::string made;
+  DIR* dir = ::opendir(tmp.path().c_str());
+  ASSERT_NE(dir, nullptr);
+  while (dirent* entry = ::readdir(dir)) {
+    if (std::string(entry->d_name).rfind("vrtqlx-", 0) == 0) made = entry->d_name;
+  }
+  ::closedir(dir);
+  ASSERT_FALSE(made.empty());
+  const pid_t swapper = ::fork();
+  if (swapper == 0) {
+    const bool swapped = ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 &&
+                         ::rename(tmp.Join(made).c_str(), tmp.Join("moved").c_str()) == 0 &&
+                         ::symlink(victim.path().c_str(), tmp.Join(made).c_str()) == 0;
+    ::_exit(swapped ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(swapper, &status, 0), swapper);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(::kill(RunningPid(), SIGTERM), 0);
+  EXPECT_EQ(run.get().signal, SIGTERM);
+  EXPECT_EQ(testsupport::ReadFile(victim.Join("tempHex.fls")), "root's");
+  EXPECT_EQ(testsupport::ReadFile(victim.Join("other.txt")), "root's");
+  EXPECT_EQ(::rmdir(tmp.Join("moved").c_str()), 0);  // the run's own files are gone from it
+}
+
+// A file larger than the memory the run may use is refused before anything is paused, as a
+// file that cannot be loaded, and leaves nothing behind.
+TEST_F(SilentRun, FirmwareLargerThanTheRunsMemoryIsRefusedAtTheStart) {
+  const std::string image = work.Join("TQR-23_V1.00_120826.fls");
+  testsupport::WriteFile(image, "");
+  ASSERT_EQ(::truncate(image.c_str(), 2LL << 30), 0);  // sparse: no disk taken
+  const std::string binary = program;
+  program = "/bin/sh";
+  auto run = Run({"-c", "ulimit -v 1000000; exec \"$0\" \"$@\"", binary, "-s", "-p", "NET",
+                  "127.0.0.1", "-tcpport", "1", "-m", "TQR-23", "-f", "TQR-23_V1.00_120826.fls"});
+  EXPECT_EQ(run.exitCode, 2) << run.err;
+  EXPECT_NE(Log().find("]  File Open Error. filename=" + image + "\r\n"), std::string::npos)
+      << Log();
+  EXPECT_NE(run.err.find("do not fit in the memory this run may use"), std::string::npos)
+      << run.err;
+  EXPECT_FALSE(DriverFilesLeft());
 }
 
 }  // namespace

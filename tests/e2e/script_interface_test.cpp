@@ -2,6 +2,8 @@
 // standard error while the log lines stay as they were, a settings file that overrides the
 // command line says so, --json, --dry-run and --quiet.
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "e2e/silent_run_fixture.h"
 
@@ -107,6 +109,10 @@ TEST_F(ScriptInterface, EveryRefusalSaysWhyAndTheLogLinesStayAsTheyWere) {
                   "the log /nonexistent/dir/x.log cannot be written; its lines went "
                   "to "))
       << nowhere.err;
+  auto lost = Run({"--json", "--log", "/nonexistent/dir/x.log", "-s", "-p", "LPX1"},
+                  {{"XDG_STATE_HOME", "/proc/no-state"}});
+  EXPECT_TRUE(Has(lost.err, "nor any other")) << lost.err;
+  EXPECT_EQ(FromJson(lost, "repr(d['log_file'])"), "''\n");  // no file named that was not written
 }
 
 TEST_F(ScriptInterface, ASettingsFileThatOverridesSaysSoAndAnUnsettledJobSaysWhy) {
@@ -122,6 +128,23 @@ TEST_F(ScriptInterface, ASettingsFileThatOverridesSaysSoAndAnUnsettledJobSaysWhy
                                       "127.0.0.1 (TCP port 1), model TQR-23, file "
                                       "TQR-23_V1.00_120826.fls"))
       << overridden.err;
+  // Another user's settings file in a shared (1777) folder, or one others may write, does not
+  // steer the run: the command line does, and without -s the start is invalid.
+  ASSERT_EQ(::chmod(work.path().c_str(), 01777), 0);
+  ASSERT_EQ(::chown(work.Join("vrtqlx.ini").c_str(), 65534, 65534), 0);
+  const std::string dropped = "vrtqlx.ini in " + work.path() + " belongs to nobody: not used";
+  auto alone = Run({"--json"});
+  EXPECT_EQ(alone.exitCode, 1);
+  EXPECT_TRUE(Has(ParsedJson(alone), "invalid parameters|1|0|Invalid parameters (" + dropped))
+      << alone.out;
+  auto commanded = Run({"--quiet", "-s", "-p", "NET", "127.0.0.1", "-tcpport", "1", "-m", "TQR-23",
+                        "-f", "TQR-23_V1.00_120826.fls"});
+  EXPECT_TRUE(Has(commanded.err, dropped)) << commanded.err;
+  EXPECT_TRUE(Has(commanded.err, "Socket Connect Error! ip=127.0.0.1, tcpport=1")) << commanded.err;
+  ASSERT_EQ(::chown(work.Join("vrtqlx.ini").c_str(), 0, 0), 0);
+  ASSERT_EQ(::chmod(work.Join("vrtqlx.ini").c_str(), 0666), 0);
+  EXPECT_TRUE(
+      Has(Run({}).err, "vrtqlx.ini in " + work.path() + " is writable by others: not used"));
   std::remove(work.Join("vrtqlx.ini").c_str());
 
   // No file of the model: no display, so exit 3 with the reason, not advice to use -s.
@@ -148,6 +171,35 @@ TEST_F(ScriptInterface, JsonTellsTheOutcomeOfASuccessARefusalAndInvalidParameter
                       "-f", "TQR-23_V1.00_120826.fls"});
   EXPECT_TRUE(
       Has(ParsedJson(refused), "failed|2|0|Socket Connect Error! ip=127.0.0.1, tcpport=1 ("));
+
+  // What the printer is known to have taken, in one figure: the reason, bytes_sent and the
+  // progress line's last words (over TCP, what its stack acknowledged).
+  Image(3'000'000, "TQR-23_V2.00_120826.fls");
+  printer.reset();
+  const std::string resetting =
+      PortOf(StartPrinter("tcp", {"--port", "0", "--reset-after", "100000"}));
+  auto cut = Run({"--json", "-s", "-p", "NET", "127.0.0.1", "-tcpport", resetting, "-m", "TQR-23",
+                  "-f", "TQR-23_V2.00_120826.fls"},
+                 {}, Stderr::kTerminal);
+  const std::string taken = FromJson(cut, "d['bytes_sent']");
+  const uint64_t known = std::stoull(taken);
+  EXPECT_TRUE(Has(ParsedJson(cut), taken.substr(0, taken.size() - 1) + " of 3000000 bytes sent)"))
+      << cut.out;
+  EXPECT_TRUE(Has(cut.err, "stopped after " + std::to_string(known) + " of 3000000 bytes"))
+      << cut.err;
+  EXPECT_GE(known, Received().size());
+  EXPECT_LT(known, 3'000'000u);
+
+  // Strict UTF-8: a surrogate, an overlong form and a code point past U+10FFFF in a name are
+  // shown as U+FFFD, byte for byte; well-formed UTF-8 passes.
+  auto odd = Run({"--json", "--dry-run", "-s", "-p", "NET", "127.0.0.1", "-m", "TQR-23", "-f",
+                  "a\xED\xA0\x80"
+                  "b\xC0\xAF"
+                  "c\xF4\x90\x80\x80"
+                  "\xC3\xA9.fls"});
+  EXPECT_EQ(FromJson(odd, "ascii(d['file'])"),
+            "'" + work.path() +
+                "/a\\ufffd\\ufffd\\ufffdb\\ufffd\\ufffdc\\ufffd\\ufffd\\ufffd\\ufffd\\xe9.fls'\n");
 
   auto invalid = Run({"--json", "-s", "-p", "LPX1"});
   EXPECT_TRUE(Has(ParsedJson(invalid), "invalid parameters|1|0|Invalid parameters (-p LPX1"));
@@ -198,6 +250,12 @@ TEST_F(ScriptInterface, DryRunSettlesTheJobWithoutOpeningAnything) {
   EXPECT_TRUE(Has(cut.err, "Failed File Loading!! (no end record: the text is cut short)"))
       << cut.err;
   EXPECT_FALSE(testsupport::FileExistsAt(programDir.Join("_VRT_QLX.txt")));  // nothing logged
+
+  // Names are shown as the log shows them: no control character reaches the terminal.
+  testsupport::WriteFile(work.Join("x\x1b[2Jy.fls"), "abc");
+  auto shown = Run({"--dry-run", "-s", "-p", "COM4", "-m", "TQR-23", "-f", "x\x1b[2Jy.fls"}, env);
+  EXPECT_TRUE(Has(shown.out, "x\\x1B[2Jy.fls (3 bytes)")) << shown.out;
+  EXPECT_TRUE(Has(Run({"--bad\x1b[2J"}).err, "unknown option --bad\\x1B[2J"));
   EXPECT_FALSE(DriverFilesLeft());
 }
 

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/open_file_bytes.h"
+
 namespace platform {
 
 namespace {
@@ -22,14 +24,10 @@ class Fd {
 };
 }  // namespace
 
-SysResult<std::vector<uint8_t>> ReadFileBytes(const std::string& path, uint64_t maxBytes) {
+SysResult<std::vector<uint8_t>> ReadOpenFileBytes(int fd, uint64_t maxBytes) {
   using Result = SysResult<std::vector<uint8_t>>;
-  // Without blocking: a FIFO would hold the open until a writer came.
-  Fd fd(RetryOnInterrupt(
-      [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); }));
-  if (fd.get() < 0) return Result::Fail("open", errno);
   struct stat st {};
-  if (fstat(fd.get(), &st) != 0) return Result::Fail("fstat", errno);
+  if (fstat(fd, &st) != 0) return Result::Fail("fstat", errno);
   if (S_ISDIR(st.st_mode)) return Result::Fail("open", EISDIR);
   // A pipe, FIFO, device or socket has no size to trust and may never end.
   if (!S_ISREG(st.st_mode)) return Result::Fail("not a regular file", EINVAL);
@@ -38,13 +36,21 @@ SysResult<std::vector<uint8_t>> ReadFileBytes(const std::string& path, uint64_t 
   size_t got = 0;
   while (got < bytes.size()) {
     ssize_t n =
-        RetryOnInterrupt([&] { return ::read(fd.get(), bytes.data() + got, bytes.size() - got); });
+        RetryOnInterrupt([&] { return ::read(fd, bytes.data() + got, bytes.size() - got); });
     if (n < 0) return Result::Fail("read", errno);
     if (n == 0) break;  // the file shrank while being read
     got += static_cast<size_t>(n);
   }
   bytes.resize(got);
   return Result::Ok(std::move(bytes));
+}
+
+SysResult<std::vector<uint8_t>> ReadFileBytes(const std::string& path, uint64_t maxBytes) {
+  // Without blocking: a FIFO would hold the open until a writer came.
+  Fd fd(RetryOnInterrupt(
+      [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); }));
+  if (fd.get() < 0) return SysResult<std::vector<uint8_t>>::Fail("open", errno);
+  return ReadOpenFileBytes(fd.get(), maxBytes);
 }
 
 SysStatus WriteFileBytes(const std::string& path, const uint8_t* data, size_t length) {

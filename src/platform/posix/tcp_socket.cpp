@@ -74,6 +74,9 @@ SysStatus TcpSocket::Create() {
   fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd_ < 0) return SysStatus::Fail("socket", errno);
   bytesReceived_ = 0;
+  bytesHanded_ = 0;
+  sendingEnded_ = false;
+  delivered_ = false;
   inputEnded_ = false;
   return OkStatus();
 }
@@ -142,6 +145,7 @@ SysResult<size_t> TcpSocket::SendAll(const uint8_t* data, size_t length, int sta
     const ssize_t n = send(fd, data + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
       sent += static_cast<size_t>(n);
+      bytesHanded_ += static_cast<uint64_t>(n);
       lastProgress = SteadyClock::now();
       continue;
     }
@@ -159,6 +163,7 @@ SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
   if (fd_ < 0) return SysStatus::Fail("shutdown", EBADF);
   const int fd = static_cast<int>(fd_);
   if (shutdown(fd, SHUT_WR) != 0) return SysStatus::Fail("shutdown", errno);
+  sendingEnded_ = true;
   auto lastProgress = SteadyClock::now();
   int lastQueued = -1;
   int sleepMs = kFirstAckCheckMs;
@@ -168,7 +173,10 @@ SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
     // Bytes sent but not yet acknowledged (and the end of the stream) by the peer.
     int queued = 0;
     if (ioctl(fd, SIOCOUTQ, &queued) != 0) return SysStatus::Fail("ioctl", errno);
-    if (queued == 0) return OkStatus();
+    if (queued == 0) {
+      delivered_ = true;
+      return OkStatus();
+    }
     if (lastQueued < 0 || queued < lastQueued) {
       lastQueued = queued;
       lastProgress = SteadyClock::now();
@@ -180,6 +188,18 @@ SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
       return SysStatus::Fail("send", EINTR);
     sleepMs = std::min(sleepMs * 2, kLongestAckCheckMs);
   }
+}
+
+uint64_t TcpSocket::BytesAcknowledged() const {
+  if (delivered_) return bytesHanded_;
+  if (fd_ < 0) return 0;
+  // SIOCOUTQ counts from the sequence numbers (sent minus acknowledged), which a reset
+  // leaves as they were; an ended sending side adds its FIN to the count until acknowledged.
+  int queued = 0;
+  if (ioctl(static_cast<int>(fd_), SIOCOUTQ, &queued) != 0 || queued < 0) return 0;
+  uint64_t pending = static_cast<uint64_t>(queued);
+  if (sendingEnded_ && pending > 0) --pending;
+  return bytesHanded_ - std::min(pending, bytesHanded_);
 }
 
 void TcpSocket::Close() {

@@ -114,6 +114,9 @@ SysStatus TcpSocket::Create() {
   if (created == INVALID_SOCKET) return SysStatus::Fail("socket", SocketErrno());
   fd_ = static_cast<intptr_t>(created);
   bytesReceived_ = 0;
+  bytesHanded_ = 0;
+  sendingEnded_ = false;
+  delivered_ = false;
   inputEnded_ = false;
   return OkStatus();
 }
@@ -195,6 +198,7 @@ SysResult<size_t> TcpSocket::SendAll(const uint8_t* data, size_t length, int sta
     const int n = send(AsSocket(fd_), reinterpret_cast<const char*>(data + sent), ask, 0);
     if (n > 0) {
       sent += static_cast<size_t>(n);
+      bytesHanded_ += static_cast<uint64_t>(n);
       lastProgress = SteadyClock::now();
       continue;
     }
@@ -210,6 +214,7 @@ SysResult<size_t> TcpSocket::SendAll(const uint8_t* data, size_t length, int sta
 SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
   if (fd_ == kNoSocket) return SysStatus::Fail("shutdown", EBADF);
   if (shutdown(AsSocket(fd_), SD_SEND) != 0) return SysStatus::Fail("shutdown", SocketErrno());
+  sendingEnded_ = true;
   auto lastProgress = SteadyClock::now();
   ULONG lastInFlight = 0;
   bool seen = false;
@@ -227,9 +232,13 @@ SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
     DWORD got = 0;
     if (WSAIoctl(AsSocket(fd_), SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &got,
                  nullptr, nullptr) != 0) {
+      delivered_ = true;
       return OkStatus();
     }
-    if (info.BytesInFlight == 0) return OkStatus();
+    if (info.BytesInFlight == 0) {
+      delivered_ = true;
+      return OkStatus();
+    }
     if (!seen || info.BytesInFlight < lastInFlight) {
       seen = true;
       lastInFlight = info.BytesInFlight;
@@ -241,6 +250,22 @@ SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
     if (StopRequested()) return SysStatus::Fail("send", EINTR);
     sleepMs = std::min(sleepMs * 2, kLongestAckCheckMs);
   }
+}
+
+uint64_t TcpSocket::BytesAcknowledged() const {
+  if (delivered_) return bytesHanded_;
+  if (fd_ == kNoSocket) return 0;
+  // What went out, less what went twice and what still waits for its acknowledgement.
+  DWORD version = 0;
+  TCP_INFO_v0 info{};
+  DWORD got = 0;
+  if (WSAIoctl(AsSocket(fd_), SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &got,
+               nullptr, nullptr) != 0) {
+    return 0;
+  }
+  const uint64_t out = info.BytesOut;
+  const uint64_t unconfirmed = uint64_t{info.BytesRetrans} + info.BytesInFlight;
+  return std::min(out - std::min(out, unconfirmed), bytesHanded_);
 }
 
 void TcpSocket::Close() {
