@@ -8,6 +8,8 @@
 //  3. peak memory of a whole silent 16 MiB download run as a process (target: image size
 //     plus 8 MiB or less: a silent run maps no GUI library);
 //  4. processor time while the progress bar settles (target: 1 % of one core or less).
+// Every download's bytes are compared with what the simulator received: a figure of work
+// that did not happen fails the benchmark.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <linux/sockios.h>
@@ -26,6 +28,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,28 @@ double CpuSeconds() {
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+bool workMissing = false;
+
+// Whether `out` came to hold exactly `image` (the simulator may still be writing its tail).
+void CheckArrived(const fs::path& out, const std::string& image, const char* what) {
+  std::string got;
+  for (int tries = 0; tries < 200; ++tries) {
+    std::ifstream in(out, std::ios::binary);
+    got.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (got.size() >= image.size()) break;
+    usleep(10000);
+  }
+  if (got == image) return;
+  std::printf("%s: the printer received %zu bytes, not the %zu of the image: FAILED\n", what,
+              got.size(), image.size());
+  workMissing = true;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The printer simulator as a child whose first output line names where it listens.
@@ -134,8 +159,7 @@ std::string WriteImage(const fs::path& dir, size_t size) {
 void TcpSendPhase(const fs::path& dir) {
   constexpr size_t kSize = 16u << 20;
   const std::string image = WriteImage(dir, kSize);
-  std::string bytes(kSize, '\0');
-  std::ifstream(image, std::ios::binary).read(bytes.data(), kSize);
+  const std::string bytes = ReadAll(image);
 
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   double plain = 1e9, plainAcked = 1e9, engine = 1e9, ackWait = 1e9;
@@ -162,6 +186,7 @@ void TcpSendPhase(const fs::path& dir) {
       plainAcked = std::min(plainAcked, Seconds(Clock::now() - start));
       close(fd);
       sim.Line();
+      CheckArrived(dir / "plain.bin", bytes, "tcp plain send() loop");
     }
     {
       // The connection as the engine uses it: pieces, then the wait for the acknowledgement.
@@ -175,6 +200,7 @@ void TcpSendPhase(const fs::path& dir) {
       ackWait = std::min(ackWait, Seconds(Clock::now() - lastSend));
       socket.Close();
       sim.Line();
+      CheckArrived(dir / "pieces.bin", bytes, "tcp pieces");
     }
     {
       Simulator sim({"tcp", "--port", "0", "--out", (dir / "engine.bin").string()});
@@ -191,6 +217,7 @@ void TcpSendPhase(const fs::path& dir) {
       dlg.DoModal();
       engine = std::min(engine, Seconds(dlg.sendEnd - dlg.sendStart));
       sim.Line();
+      CheckArrived(dir / "engine.bin", bytes, "tcp engine");
     }
   }
   std::printf(
@@ -215,6 +242,7 @@ void PortSendPhase(const fs::path& dir) {
   dlg.port.portName = "LPT1";
   dlg.firmwarePath = image;
   dlg.DoModal();
+  CheckArrived(dir / "node.bin", ReadAll(image), "port");
   const double seconds = Seconds(dlg.sendEnd - dlg.sendStart);
   const double ceiling = 4096 / 0.010;
   std::printf(
@@ -241,7 +269,7 @@ int PeakOf(char** argv) {
       "silent 16 MiB download: exit %d, peak resident %.1f MiB = image + %.1f MiB "
       "(target <= image + 8 MiB)\n",
       WEXITSTATUS(status), usage.ru_maxrss / 1024.0, usage.ru_maxrss / 1024.0 - 16);
-  return 0;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
 void PeakMemory(const fs::path& dir) {
@@ -273,6 +301,11 @@ void PeakMemory(const fs::path& dir) {
   fs::current_path(here);
   int status = 0;
   waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::printf("silent 16 MiB download: the run failed: FAILED\n");
+    workMissing = true;
+  }
+  CheckArrived(dir / "peak.bin", ReadAll((work / "image.fls").string()), "silent 16 MiB download");
 }
 
 }  // namespace
@@ -286,5 +319,5 @@ int main(int argc, char** argv) {
   PeakMemory(dir);
   std::error_code ignored;
   fs::remove_all(dir, ignored);
-  return 0;
+  return workMissing ? 1 : 0;
 }

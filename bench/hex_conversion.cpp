@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "checked_benchmark_main.h"
 #include "download/download_dlg.h"
 #include "download/hex_image.h"
 #include "support/fake_printer.h"
@@ -58,4 +59,6 @@ BENCHMARK(BM_ConvertHexToFls)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return RunCheckedBenchmarks(argc, argv);
+}

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/firmware_app.h"
+#include "checked_benchmark_main.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ void BM_ParseCommandLine(benchmark::State& state) {
     CFirmwareApp app;
     app.workDir = dir.path();
     app.SetCommandLine(args);
-    benchmark::DoNotOptimize(app.ParseCommandLine());
+    if (app.ParseCommandLine() != 1) state.SkipWithError("the command line was not taken");
   }
 }
 BENCHMARK(BM_ParseCommandLine);
@@ -63,7 +64,7 @@ void BM_LoadSettingsFile(benchmark::State& state) {
   for (auto _ : state) {
     CFirmwareApp app;
     app.workDir = dir.path();
-    benchmark::DoNotOptimize(app.LoadSettingsFile(path));
+    if (app.LoadSettingsFile(path) != 1) state.SkipWithError("the settings file was not taken");
   }
 }
 BENCHMARK(BM_LoadSettingsFile);
@@ -80,11 +81,13 @@ void BM_FindFirmwareForModel(benchmark::State& state) {
     CFirmwareApp app;
     app.workDir = dir.path();
     app.modelName = "TQR-03";
-    benchmark::DoNotOptimize(app.FindFirmwareForModel());
+    if (!app.FindFirmwareForModel()) state.SkipWithError("no firmware file found");
   }
 }
 BENCHMARK(BM_FindFirmwareForModel)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return RunCheckedBenchmarks(argc, argv);
+}

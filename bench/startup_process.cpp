@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "checked_benchmark_main.h"
+
 extern char** environ;
 
 namespace {
@@ -112,4 +114,6 @@ BENCHMARK(BM_InvalidSettingsFileProcess)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return RunCheckedBenchmarks(argc, argv);
+}

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/model_codes.h"
+#include "checked_benchmark_main.h"
 #include "platform/usb_devices.h"
 #include "ui/port_config_dlg.h"
 
@@ -75,4 +76,6 @@ BENCHMARK(BM_DiscoverUsbPrinters)->Arg(0)->Arg(62)->Unit(benchmark::kMicrosecond
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return RunCheckedBenchmarks(argc, argv);
+}

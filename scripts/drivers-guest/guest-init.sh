@@ -5,6 +5,8 @@ export PATH=/bin
 mount -t proc proc /proc
 mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
+# Every Linux system has its /run, where root's runs keep their queue lock.
+mount -t tmpfs run /run
 while read -r module; do
   options=""
   # Three emulated controllers: two printers of two models, and the serial adapter.

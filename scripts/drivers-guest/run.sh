@@ -22,7 +22,7 @@ version=$(basename "$(find "$tree/lib/modules" -mindepth 1 -maxdepth 1 -type d |
 
 rm -rf "$run"
 root=$run/root
-mkdir -p "$root"/{bin,dev,proc,sys,tmp,images,lib/modules,lib64} "$root/lib/x86_64-linux-gnu"
+mkdir -p "$root"/{bin,dev,proc,sys,run,tmp,images,lib/modules,lib64} "$root/lib/x86_64-linux-gnu"
 
 missing=0
 : >"$root/lib/modules/load.list"

@@ -37,7 +37,7 @@ int CFirmwareApp::ParseCommandLine() {
       const PortKind kind = ClassifyPortValue(value);
       if (kind == PortKind::kNone) {
         return Refuse("-p " + ShownValue(args[i + 1]) +
-                      ": no port (COM1 ... COM20, LPT1 ... LPT3, USB or NET ADDRESS)");
+                      ": no port (COM1 ... COM255, LPT1 ... LPT3, USB or NET ADDRESS)");
       }
       // "NET" takes the printer's address as one more argument.
       const bool net = kind == PortKind::kNet;

@@ -31,7 +31,7 @@ Otherwise such a start ends with exit code 3 and says why.
 
 Options of an unattended download (after -s, in any order):
   -m MODEL          printer model, e.g. TQR-23
-  -p PORT           COM1 ... COM20 (115200 baud unless -b follows), LPT1 ... LPT3,
+  -p PORT           COM1 ... COM255 (115200 baud unless -b follows), LPT1 ... LPT3,
                     USB (the first connected printer of the model), or NET ADDRESS
                     (four numbers 0-255 or a host name; TCP port 9100 unless
                     -tcpport follows)

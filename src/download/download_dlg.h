@@ -130,6 +130,9 @@ class CDownloadDlg : public fw::Dialog {
  private:
   void SetHelpText(const char* text);
   void EnableButtons();
+  // The last TCP piece went and the sending side is ended: the ticks now wait for the
+  // printer's acknowledgement.
+  bool tcpSendingEnded = false;
   // `reason` says why a port or file would not open, for standard error only.
   void FailStart(const std::string& text, const std::string& reason = std::string());
   // Puts back the queues a download over a local port or a device path parked.

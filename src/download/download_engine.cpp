@@ -188,6 +188,7 @@ void CDownloadDlg::RestoreParkedQueues() {
 void CDownloadDlg::ReleaseDownload() {
   std::vector<uint8_t>().swap(imageBuffer);
   bytesSent = 0;
+  tcpSendingEnded = false;
   CloseLink();
   DeleteDriverFile();
   RestoreParkedQueues();
@@ -265,26 +266,39 @@ void CDownloadDlg::EngineStep(int id) {
       break;
     }
     case kTimerTcpSend: {
-      // One piece per tick, so the bar moves and a stop is seen between pieces; the bar
-      // fills towards the model's mark for a finished TCP send.
-      const uint32_t piece = std::min(imageLength - bytesSent, kTcpPieceBytes);
-      if (piece > 0 && socket.Send(imageBuffer.data() + bytesSent, piece) != piece) {
-        SetTimer(kTimerWriteFailed, 10);
-        break;
-      }
-      bytesSent += piece;
-      if (bytesSent < imageLength) {
-        progress =
-            static_cast<int>(uint64_t{bytesSent} *
-                             static_cast<unsigned>(ProgressAfterTcpSend(modelCode)) / imageLength);
-        MoveBar();
-        if (observer) observer->OnSending(bytesSent, imageLength);
-        SetTimer(kTimerTcpSend, 0);
-        break;
+      if (!tcpSendingEnded) {
+        // One piece per tick, so the bar moves and a stop is seen between pieces; the bar
+        // fills towards the model's mark for a finished TCP send.
+        const uint32_t piece = std::min(imageLength - bytesSent, kTcpPieceBytes);
+        if (piece > 0 && socket.Send(imageBuffer.data() + bytesSent, piece) != piece) {
+          SetTimer(kTimerWriteFailed, 10);
+          break;
+        }
+        bytesSent += piece;
+        if (bytesSent < imageLength) {
+          progress = static_cast<int>(uint64_t{bytesSent} *
+                                      static_cast<unsigned>(ProgressAfterTcpSend(modelCode)) /
+                                      imageLength);
+          MoveBar();
+          if (observer) observer->OnSending(bytesSent, imageLength);
+          SetTimer(kTimerTcpSend, 0);
+          break;
+        }
+        if (!socket.EndSending()) {
+          SetTimer(kTimerWriteFailed, 10);
+          break;
+        }
+        tcpSendingEnded = true;
       }
       // Done only once the printer took every byte, not when they sit in a local buffer.
-      if (!socket.WaitDelivered()) {
-        SetTimer(kTimerWriteFailed, 10);
+      // One short look per tick: the window paints and a stop is seen while the printer
+      // takes the tail.
+      if (const int delivered = socket.CheckDelivered(); delivered <= 0) {
+        if (delivered < 0) {
+          SetTimer(kTimerWriteFailed, 10);
+        } else {
+          SetTimer(kTimerTcpSend, 0);
+        }
         break;
       }
       progress = ProgressAfterTcpSend(modelCode);

@@ -15,8 +15,17 @@ int64_t CPrinterSocket::Send(const uint8_t* data, uint64_t length) {
   return static_cast<int64_t>(sent.value());
 }
 
-int CPrinterSocket::WaitDelivered() {
-  return Answer(socket_.WaitDelivered(kSendStallTimeoutMs));
+int CPrinterSocket::EndSending() {
+  return Answer(socket_.EndSending());
+}
+
+int CPrinterSocket::CheckDelivered() {
+  const auto delivered = socket_.CheckDelivered(kSendStallTimeoutMs, kDeliveryLookMs);
+  if (!delivered) {
+    lastFailure_ = delivered.Describe();
+    return -1;
+  }
+  return delivered.value() ? 1 : 0;
 }
 
 void CPrinterSocket::Close() {

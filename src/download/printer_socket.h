@@ -6,8 +6,8 @@
 #include "platform/tcp_socket.h"
 
 // The TCP connection to a printer. The engine reads its results as numbers: Create,
-// Connect and WaitDelivered answer 1 or 0, Send the byte count or -1. Every call
-// gives up at once on a stop request.
+// Connect and EndSending answer 1 or 0, Send the byte count or -1. Every call gives up
+// at once on a stop request.
 class CPrinterSocket {
  public:
   static constexpr int kConnectTimeoutMs = 20000;
@@ -18,8 +18,14 @@ class CPrinterSocket {
   int Create();
   int Connect(const std::string& address, int port);
   int64_t Send(const uint8_t* data, uint64_t length);
-  // After the last Send: 1 once the printer has acknowledged every byte.
-  int WaitDelivered();
+  // After the last Send: ends the sending side (1, or 0 on failure).
+  int EndSending();
+  // After EndSending: 1 once the printer is known to have taken every byte, 0 while bytes
+  // are still on their way after a wait of at most kDeliveryLookMs (short enough for the
+  // window to stay alive between looks), -1 on a failure (a reset, a close before that, or
+  // no progress for kSendStallTimeoutMs).
+  static constexpr int kDeliveryLookMs = 20;
+  int CheckDelivered();
   void Close();
   // Lets go of a connection that never came up.
   void Detach() { socket_.Close(); }

@@ -26,7 +26,7 @@ std::string DefaultPortDevice(PortFamily family, int number);
 std::string SystemEnvironmentHelp();
 
 // Maps the program's logical port names to device nodes: COM1 … COM9 and \\.\COM1 …
-// \\.\COM20 to /dev/ttyS(n−1), LPT1 … LPT3 to /dev/lp(n−1). The environment variable
+// \\.\COM255 to /dev/ttyS(n−1), LPT1 … LPT3 to /dev/lp(n−1). The environment variable
 // QLX_COMn or QLX_LPTn, when set and not empty, names another node for that port.
 class PortMap {
  public:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -42,9 +43,14 @@ class TcpSocket {
   // Sends all of `data`; fails when the peer takes nothing for `stallTimeoutMs`, resets or
   // closes the connection.
   SysResult<size_t> SendAll(const uint8_t* data, size_t length, int stallTimeoutMs);
-  // Ends the sending side and waits until the peer's TCP stack has acknowledged every byte
-  // sent; fails on a reset, a close before that, or when the acknowledgements make no
-  // progress for `stallTimeoutMs`.
+  // Ends the sending side: from here the connection only delivers what it holds.
+  SysStatus EndSending();
+  // After EndSending: true once the peer is known to have taken every byte sent, false
+  // while bytes are still on their way after waiting up to `waitMs` for them; fails on a
+  // reset, a close before that, or when delivery has made no progress for
+  // `stallTimeoutMs`.
+  SysResult<bool> CheckDelivered(int stallTimeoutMs, int waitMs);
+  // EndSending, then CheckDelivered until it answers, waiting longer each time.
   SysStatus WaitDelivered(int stallTimeoutMs);
   // Bytes the peer sent back, read and dropped.
   uint64_t BytesReceived() const { return bytesReceived_; }
@@ -65,8 +71,12 @@ class TcpSocket {
   uint64_t bytesHanded_ = 0;
   // The sending side was ended (WaitDelivered), so the peer has a FIN to acknowledge too.
   bool sendingEnded_ = false;
-  // WaitDelivered saw every byte acknowledged.
+  // CheckDelivered saw every byte taken.
   bool delivered_ = false;
+  // Delivery's progress as CheckDelivered last saw it: bytes still unconfirmed (-1 before
+  // the first look) and when that count last fell.
+  int64_t lastPending_ = -1;
+  std::chrono::steady_clock::time_point lastProgress_{};
   // The peer has ended its sending side: nothing more to read.
   bool inputEnded_ = false;
 };

@@ -19,7 +19,9 @@ using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
 // How a loopback printer treats the connection after taking `limit` bytes.
-enum class After { kKeepReading, kStopReading, kReset };
+// kReadSlowly: a small receive window read 4 KiB every 2 ms (about 2 MB/s), so the tail of
+// an image waits in the sender's buffer for the printer.
+enum class After { kKeepReading, kStopReading, kReset, kReadSlowly };
 
 // A printer on loopback TCP that takes one connection and keeps everything it receives;
 // it may answer first, and misbehave after a number of bytes.
@@ -27,6 +29,10 @@ class LoopbackPrinter {
  public:
   explicit LoopbackPrinter(After after = After::kKeepReading, size_t limit = 0, size_t answer = 0) {
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    if (after == After::kReadSlowly) {
+      const int window = 4096;
+      setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -43,7 +49,12 @@ class LoopbackPrinter {
       char buffer[65536];
       for (;;) {
         size_t ask = sizeof buffer;
-        if (after != After::kKeepReading) ask = std::min(ask, limit - received_.size());
+        if (after == After::kReadSlowly) {
+          std::this_thread::sleep_for(2ms);
+          ask = 4096;
+        } else if (after != After::kKeepReading) {
+          ask = std::min(ask, limit - received_.size());
+        }
         if (ask == 0) break;
         const ssize_t n = read(peer, buffer, ask);
         if (n <= 0) break;
@@ -98,6 +109,37 @@ TEST_F(EngineTest, TcpSendsTheImageInPiecesAndSettlesFromTheModelsValue) {
   EXPECT_TRUE(printer->openedPaths.empty());
   EXPECT_EQ(clock.NowMs() - start, 10u + 0u + 10u + 62u * 600u + 10u + 10u);
   EXPECT_FALSE(testsupport::FileExistsAt(work.Join("usb.dll")));
+}
+
+// The window's thread is never held while a slow printer takes the image's tail: no timer
+// dispatch of the download lasts longer than 100 ms.
+TEST_F(EngineTest, ASlowPrinterNeverHoldsTheWindow) {
+  struct TimedWindow : CDownloadDlg {
+    using CDownloadDlg::CDownloadDlg;
+    void OnTimer(int id) override {
+      const auto start = std::chrono::steady_clock::now();
+      CDownloadDlg::OnTimer(id);
+      if (const auto took = std::chrono::steady_clock::now() - start; took > longest) {
+        longest = took;
+        longestTimer = id;
+      }
+    }
+    std::chrono::steady_clock::duration longest{};
+    int longestTimer = 0;
+  };
+  LoopbackPrinter peer(After::kReadSlowly);
+  const std::string image(1'000'000, 's');
+  TimedWindow dlg(FakePortBackends(printer));
+  dlg.modelCode = kModelTQR10;
+  dlg.port.portName = "127.0.0.1";
+  dlg.port.baudRate = peer.port();
+  dlg.firmwarePath = Firmware(image);
+  RunSilent(dlg);
+  EXPECT_EQ(dlg.downloadFailed, 0);
+  EXPECT_EQ(peer.Received().size(), image.size());
+  EXPECT_LE(dlg.longest, 100ms) << "timer " << dlg.longestTimer << ": "
+                                << std::chrono::duration<double, std::milli>(dlg.longest).count()
+                                << " ms";
 }
 
 struct ModelGroup {

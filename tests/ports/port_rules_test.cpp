@@ -49,14 +49,24 @@ TEST(PortMap, DefaultNodes) {
     const char* name;
     std::optional<std::string> node;
   } cases[] = {
-      {"COM1", "/dev/ttyS0"},         {"COM9", "/dev/ttyS8"},
-      {"\\\\.\\COM10", "/dev/ttyS9"}, {"\\\\.\\COM20", "/dev/ttyS19"},
-      {"\\\\.\\COM3", "/dev/ttyS2"},  {"LPT1", "/dev/lp0"},
-      {"LPT3", "/dev/lp2"},           {"COM10", std::nullopt},
-      {"\\\\.\\COM21", std::nullopt}, {"COM0", std::nullopt},
-      {"COM01", std::nullopt},        {"COM1 ", std::nullopt},
-      {"COM", std::nullopt},          {"LPT", std::nullopt},
-      {"LPT4", std::nullopt},         {"com1", std::nullopt},
+      {"COM1", "/dev/ttyS0"},
+      {"COM9", "/dev/ttyS8"},
+      {"\\\\.\\COM10", "/dev/ttyS9"},
+      {"\\\\.\\COM20", "/dev/ttyS19"},
+      {"\\\\.\\COM3", "/dev/ttyS2"},
+      {"LPT1", "/dev/lp0"},
+      {"LPT3", "/dev/lp2"},
+      {"COM10", std::nullopt},
+      {"\\\\.\\COM255", "/dev/ttyS254"},
+      {"\\\\.\\COM256", std::nullopt},
+      {"\\\\.\\COM021", std::nullopt},
+      {"COM0", std::nullopt},
+      {"COM01", std::nullopt},
+      {"COM1 ", std::nullopt},
+      {"COM", std::nullopt},
+      {"LPT", std::nullopt},
+      {"LPT4", std::nullopt},
+      {"com1", std::nullopt},
       {"/dev/ttyS0", std::nullopt},
   };
   for (const auto& c : cases) {

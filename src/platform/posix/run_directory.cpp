@@ -73,8 +73,11 @@ SysResult<std::vector<uint8_t>> RunDirectory::ReadFile(const std::string& path,
 void RunDirectory::RemoveFile(const std::string& path) {
   const std::string name = NameOf(path);
   if (name.empty()) return;
+  // Only a name this run created is removed.
+  const auto made = std::find(names_.begin(), names_.end(), name);
+  if (made == names_.end()) return;
   ::unlinkat(static_cast<int>(handle_), name.c_str(), 0);
-  names_.erase(std::find(names_.begin(), names_.end(), name));
+  names_.erase(made);
 }
 
 void RunDirectory::Remove() {

@@ -159,34 +159,52 @@ SysResult<size_t> TcpSocket::SendAll(const uint8_t* data, size_t length, int sta
   return SysResult<size_t>::Ok(sent);
 }
 
-SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
+SysStatus TcpSocket::EndSending() {
   if (fd_ < 0) return SysStatus::Fail("shutdown", EBADF);
-  const int fd = static_cast<int>(fd_);
-  if (shutdown(fd, SHUT_WR) != 0) return SysStatus::Fail("shutdown", errno);
+  if (shutdown(static_cast<int>(fd_), SHUT_WR) != 0) return SysStatus::Fail("shutdown", errno);
   sendingEnded_ = true;
-  auto lastProgress = SteadyClock::now();
-  int lastQueued = -1;
-  int sleepMs = kFirstAckCheckMs;
-  for (;;) {
-    if (auto drained = DrainInput(); !drained) return drained;
-    if (const int error = PendingSocketError(fd); error != 0) return SysStatus::Fail("send", error);
+  lastPending_ = -1;
+  lastProgress_ = SteadyClock::now();
+  return OkStatus();
+}
+
+SysResult<bool> TcpSocket::CheckDelivered(int stallTimeoutMs, int waitMs) {
+  if (fd_ < 0) return SysResult<bool>::Fail("send", EBADF);
+  const int fd = static_cast<int>(fd_);
+  for (bool waited = false;; waited = true) {
+    if (auto drained = DrainInput(); !drained) {
+      return SysResult<bool>::Fail(drained.call(), drained.error());
+    }
+    if (const int error = PendingSocketError(fd); error != 0) {
+      return SysResult<bool>::Fail("send", error);
+    }
     // Bytes sent but not yet acknowledged (and the end of the stream) by the peer.
     int queued = 0;
-    if (ioctl(fd, SIOCOUTQ, &queued) != 0) return SysStatus::Fail("ioctl", errno);
+    if (ioctl(fd, SIOCOUTQ, &queued) != 0) return SysResult<bool>::Fail("ioctl", errno);
     if (queued == 0) {
       delivered_ = true;
-      return OkStatus();
+      return SysResult<bool>::Ok(true);
     }
-    if (lastQueued < 0 || queued < lastQueued) {
-      lastQueued = queued;
-      lastProgress = SteadyClock::now();
+    if (lastPending_ < 0 || queued < lastPending_) {
+      lastPending_ = queued;
+      lastProgress_ = SteadyClock::now();
     }
-    const int left = stallTimeoutMs - MsSince(lastProgress);
-    if (left <= 0) return SysStatus::Fail("send", ETIMEDOUT);
+    const int left = stallTimeoutMs - MsSince(lastProgress_);
+    if (left <= 0) return SysResult<bool>::Fail("send", ETIMEDOUT);
+    if (waited || waitMs <= 0) return SysResult<bool>::Ok(false);
     // The wait sleeps, waking early for input to drain.
-    if (!WaitSlice(fd, inputEnded_ ? 0 : POLLIN, std::min(left, sleepMs)))
-      return SysStatus::Fail("send", EINTR);
-    sleepMs = std::min(sleepMs * 2, kLongestAckCheckMs);
+    if (!WaitSlice(fd, inputEnded_ ? 0 : POLLIN, std::min(left, waitMs))) {
+      return SysResult<bool>::Fail("send", EINTR);
+    }
+  }
+}
+
+SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
+  if (auto ended = EndSending(); !ended) return ended;
+  for (int waitMs = kFirstAckCheckMs;; waitMs = std::min(waitMs * 2, kLongestAckCheckMs)) {
+    auto delivered = CheckDelivered(stallTimeoutMs, waitMs);
+    if (!delivered) return SysStatus::Fail(delivered.call(), delivered.error());
+    if (delivered.value()) return OkStatus();
   }
 }
 

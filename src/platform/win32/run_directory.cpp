@@ -105,9 +105,11 @@ SysResult<std::vector<uint8_t>> RunDirectory::ReadFile(const std::string& path,
 
 void RunDirectory::RemoveFile(const std::string& path) {
   const std::string name = NameOf(path);
-  if (name.empty()) return;
+  // Only a name this run created is removed.
+  const auto made = std::find(names_.begin(), names_.end(), name);
+  if (name.empty() || made == names_.end()) return;
   DeleteFileA(path.c_str());
-  names_.erase(std::find(names_.begin(), names_.end(), name));
+  names_.erase(made);
 }
 
 }  // namespace platform

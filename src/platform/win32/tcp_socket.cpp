@@ -211,44 +211,64 @@ SysResult<size_t> TcpSocket::SendAll(const uint8_t* data, size_t length, int sta
   return SysResult<size_t>::Ok(sent);
 }
 
-SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
+SysStatus TcpSocket::EndSending() {
   if (fd_ == kNoSocket) return SysStatus::Fail("shutdown", EBADF);
   if (shutdown(AsSocket(fd_), SD_SEND) != 0) return SysStatus::Fail("shutdown", SocketErrno());
   sendingEnded_ = true;
-  auto lastProgress = SteadyClock::now();
-  ULONG lastInFlight = 0;
-  bool seen = false;
-  int sleepMs = kFirstAckCheckMs;
-  for (;;) {
-    if (auto drained = DrainInput(); !drained) return drained;
+  lastPending_ = -1;
+  lastProgress_ = SteadyClock::now();
+  return OkStatus();
+}
+
+SysResult<bool> TcpSocket::CheckDelivered(int stallTimeoutMs, int waitMs) {
+  if (fd_ == kNoSocket) return SysResult<bool>::Fail("send", EBADF);
+  for (bool waited = false;; waited = true) {
+    if (auto drained = DrainInput(); !drained) {
+      return SysResult<bool>::Fail(drained.call(), drained.error());
+    }
     if (const int error = PendingSocketError(AsSocket(fd_)); error != 0) {
       WSASetLastError(error);
-      return SysStatus::Fail("send", SocketErrno());
+      return SysResult<bool>::Fail("send", SocketErrno());
     }
-    // Bytes sent but not yet acknowledged by the peer. A system without the socket's TCP
-    // information can tell no more than that every byte went to its stack.
     DWORD version = 0;
     TCP_INFO_v0 info{};
     DWORD got = 0;
+    int64_t pending = 0;
     if (WSAIoctl(AsSocket(fd_), SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &got,
-                 nullptr, nullptr) != 0) {
+                 nullptr, nullptr) == 0) {
+      // Every byte handed over went out (retransmissions aside) and none is still in flight.
+      const uint64_t out = info.BytesOut - std::min<uint64_t>(info.BytesOut, info.BytesRetrans);
+      const uint64_t confirmed = out - std::min<uint64_t>(out, info.BytesInFlight);
+      pending = static_cast<int64_t>(bytesHanded_ - std::min(confirmed, bytesHanded_)) +
+                static_cast<int64_t>(info.BytesInFlight);
+    } else {
+      // Without the connection's TCP information (before Windows 10 1703, Wine) only the
+      // printer's own close after the end of the stream tells that it took everything; a
+      // printer that keeps the connection open cannot be confirmed and fails at the limit.
+      pending = inputEnded_ ? 0 : 1;
+    }
+    if (pending == 0) {
       delivered_ = true;
-      return OkStatus();
+      return SysResult<bool>::Ok(true);
     }
-    if (info.BytesInFlight == 0) {
-      delivered_ = true;
-      return OkStatus();
+    if (lastPending_ < 0 || pending < lastPending_) {
+      lastPending_ = pending;
+      lastProgress_ = SteadyClock::now();
     }
-    if (!seen || info.BytesInFlight < lastInFlight) {
-      seen = true;
-      lastInFlight = info.BytesInFlight;
-      lastProgress = SteadyClock::now();
-    }
-    const int left = stallTimeoutMs - MsSince(lastProgress);
-    if (left <= 0) return SysStatus::Fail("send", ETIMEDOUT);
-    WaitSlice(AsSocket(fd_), false, !inputEnded_, std::min(left, sleepMs));
-    if (StopRequested()) return SysStatus::Fail("send", EINTR);
-    sleepMs = std::min(sleepMs * 2, kLongestAckCheckMs);
+    const int left = stallTimeoutMs - MsSince(lastProgress_);
+    if (left <= 0) return SysResult<bool>::Fail("send", ETIMEDOUT);
+    if (waited || waitMs <= 0) return SysResult<bool>::Ok(false);
+    WaitSlice(AsSocket(fd_), false, !inputEnded_, std::min(left, waitMs));
+    if (StopRequested()) return SysResult<bool>::Fail("send", EINTR);
+  }
+}
+
+SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
+  if (auto ended = EndSending(); !ended) return ended;
+  for (int waitMs = kFirstAckCheckMs;; waitMs = std::min(waitMs * 2, kLongestAckCheckMs)) {
+    auto delivered = CheckDelivered(stallTimeoutMs, waitMs);
+    if (!delivered) return SysStatus::Fail(delivered.call(), delivered.error());
+    if (delivered.value()) return OkStatus();
   }
 }
 
