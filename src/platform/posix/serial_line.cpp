@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "platform/clock.h"
+#include "platform/posix/closing_wait.h"
 #include "platform/posix/io.h"
 #include "platform/xon_xoff_watch.h"
 
@@ -35,6 +36,7 @@ class PosixSerialLine final : public SerialLine {
       return status;
     }
     fd_ = fd.value();
+    devicePath_ = devicePath;
     modemLines_ = modemLines;
     return OkStatus();
   }
@@ -109,9 +111,12 @@ class PosixSerialLine final : public SerialLine {
       limitMs = WriteLimitMs(waiting ? waiting.value() : 0);
     }
     DrainAndRestore(output_, limitMs);
+    const auto closingWait =
+        queued == QueuedOutput::kDiscard ? posix::SkipClosingWait(fd_) : std::nullopt;
     posix::IoctlNoArg(fd_, TIOCNXCL, "ioctl(TIOCNXCL)");
     posix::Close(fd_);
     fd_ = -1;
+    if (closingWait) posix::RestoreClosingWait(devicePath_, *closingWait);
   }
 
  private:
@@ -235,6 +240,7 @@ class PosixSerialLine final : public SerialLine {
   };
 
   int fd_ = -1;
+  std::string devicePath_;
   Output output_{*this};
   termios2 saved_{};
   ModemLines modemLines_ = ModemLines::kPresent;
