@@ -199,15 +199,6 @@ SysResult<bool> TcpSocket::CheckDelivered(int stallTimeoutMs, int waitMs) {
   }
 }
 
-SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
-  if (auto ended = EndSending(); !ended) return ended;
-  for (int waitMs = kFirstAckCheckMs;; waitMs = std::min(waitMs * 2, kLongestAckCheckMs)) {
-    auto delivered = CheckDelivered(stallTimeoutMs, waitMs);
-    if (!delivered) return SysStatus::Fail(delivered.call(), delivered.error());
-    if (delivered.value()) return OkStatus();
-  }
-}
-
 uint64_t TcpSocket::BytesAcknowledged() const {
   if (delivered_) return bytesHanded_;
   if (fd_ < 0) return 0;
