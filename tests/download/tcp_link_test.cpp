@@ -19,8 +19,8 @@ using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
 // How a loopback printer treats the connection after taking `limit` bytes.
-// kReadSlowly: a small receive window read 4 KiB every 2 ms (about 2 MB/s), so the tail of
-// an image waits in the sender's buffer for the printer.
+// kReadSlowly: a small receive window read 4 KiB every 4 ms (about 1 MB/s), so an image
+// that fits the sender's buffer waits there for the printer.
 enum class After { kKeepReading, kStopReading, kReset, kReadSlowly };
 
 // A printer on loopback TCP that takes one connection and keeps everything it receives;
@@ -50,7 +50,7 @@ class LoopbackPrinter {
       for (;;) {
         size_t ask = sizeof buffer;
         if (after == After::kReadSlowly) {
-          std::this_thread::sleep_for(2ms);
+          std::this_thread::sleep_for(4ms);
           ask = 4096;
         } else if (after != After::kKeepReading) {
           ask = std::min(ask, limit - received_.size());
@@ -128,7 +128,9 @@ TEST_F(EngineTest, ASlowPrinterNeverHoldsTheWindow) {
     int longestTimer = 0;
   };
   LoopbackPrinter peer(After::kReadSlowly);
-  const std::string image(1'000'000, 's');
+  // Fits the connection's send buffer: every piece goes at once, and the printer's
+  // acknowledgement of the whole image is waited for (about 0.3 s).
+  const std::string image(300'000, 's');
   TimedWindow dlg(FakePortBackends(printer));
   dlg.modelCode = kModelTQR10;
   dlg.port.portName = "127.0.0.1";
