@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -8,6 +7,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "e2e/silent_run_fixture.h"
@@ -95,6 +95,15 @@ TEST_F(SilentRun, FullDiskUnderTheLogSendsTheLinesToTheFallbackWhole) {
       << fallback;
 }
 
+// The names in `dir`, without "." and "..".
+std::vector<std::string> EntriesOf(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
 TEST_F(SilentRun, StopDuringAHexDownloadLeavesNoPrivateDirectory) {
   testsupport::TempDir tmp;
   testsupport::WriteFile(work.Join("fw.hex"), ":0400000011223344EE\n:00000001FF\n");
@@ -107,14 +116,7 @@ TEST_F(SilentRun, StopDuringAHexDownloadLeavesNoPrivateDirectory) {
   const auto result = run.get();
   EXPECT_EQ(result.signal, SIGTERM) << result.err;
   EXPECT_NE(Log().find("]  Download interrupted\r\n"), std::string::npos) << Log();
-  DIR* dir = ::opendir(tmp.path().c_str());
-  ASSERT_NE(dir, nullptr);
-  std::vector<std::string> left;
-  while (dirent* entry = ::readdir(dir)) {
-    if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-      left.push_back(entry->d_name);
-  }
-  ::closedir(dir);
+  const std::vector<std::string> left = EntriesOf(tmp.path());
   EXPECT_TRUE(left.empty()) << left.front();
 }
 
@@ -135,12 +137,9 @@ TEST_F(SilentRun, PrivateDirectorySwappedForALinkCostsTheLinkedDirectoryNothing)
   ASSERT_TRUE(
       WaitUntil([&] { return RunningPid() > 0 && !testsupport::ReadFile(received).empty(); }));
   std::string made;
-  DIR* dir = ::opendir(tmp.path().c_str());
-  ASSERT_NE(dir, nullptr);
-  while (dirent* entry = ::readdir(dir)) {
-    if (std::string(entry->d_name).rfind("vrtqlx-", 0) == 0) made = entry->d_name;
+  for (const auto& name : EntriesOf(tmp.path())) {
+    if (name.rfind("vrtqlx-", 0) == 0) made = name;
   }
-  ::closedir(dir);
   ASSERT_FALSE(made.empty());
   const pid_t swapper = ::fork();
   if (swapper == 0) {
