@@ -1,6 +1,9 @@
 # Tests of the Windows build: every unit test that needs no Linux device, in one program
 # qlx-tests.exe, plus tests of the Win32 platform files; run under wine64.
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(library gtest gmock gtest_main)
+  target_compile_options(${library} PRIVATE ${VRTQLX_TEST_CODE_OPTIONS})
+endforeach()
 set(VRTQLX_WINDOWS_TESTS
   app/command_line_test.cpp
   app/model_catalogue_test.cpp
@@ -23,6 +26,7 @@ set(VRTQLX_WINDOWS_TESTS
   win32/win32_platform_test.cpp)
 add_executable(qlx-tests ${VRTQLX_WINDOWS_TESTS})
 target_include_directories(qlx-tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_options(qlx-tests PRIVATE ${VRTQLX_TEST_CODE_OPTIONS})
 target_link_libraries(qlx-tests PRIVATE vrtqlx_core gtest gmock gtest_main)
 set_target_properties(qlx-tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # Run through the toolchain's emulator, wine64.
@@ -32,4 +36,5 @@ add_test(NAME qlx-tests COMMAND qlx-tests)
 # and the printer simulator: scripts/windows-gui-check.sh runs them, not CTest.
 add_executable(qlx-gui-tests win32/win32_gui_test.cpp)
 target_link_libraries(qlx-gui-tests PRIVATE vrtqlx_core gtest gtest_main)
+target_compile_options(qlx-gui-tests PRIVATE ${VRTQLX_TEST_CODE_OPTIONS})
 set_target_properties(qlx-gui-tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
