@@ -100,6 +100,34 @@ for name in 'C:\fw\x.fls' '\\station\fw\x.fls'; do
   check "-f $name opens the file" bash -c "test $rc = 0 && cmp -s '$WINEPREFIX/drive_c/fw/x.fls' got.bin"
 done
 
+# Printers that stop reading, close or reset after 100000 of 300000 bytes: never a success
+# for bytes the printer did not take, and the reason is the system's own text.
+fresh broken
+head -c 300000 /dev/urandom >x.fls
+for how in stop close reset; do
+  start_sim tcp --port 0 "--$how-after" 100000
+  run -s -p NET 127.0.0.1 -tcpport "${where##*:}" -m TQR-23 -f x.fls
+  finish_sim
+  check "a printer that does $how after 100000 bytes: exit 2, Write Failed!, no Unknown error" \
+    bash -c "test $rc = 2 && grep -q 'Write Failed!' _VRT_QLX.txt && ! grep -q 'Unknown error' err.txt"
+  [ "$rc" = 2 ] || cat err.txt
+  rm -f _VRT_QLX.txt
+done
+start_sim tcp --port 0 --slow 100000
+run -s -p NET 127.0.0.1 -tcpport "${where##*:}" -m TQR-23 -f x.fls
+finish_sim
+check "a slow printer gets the whole image or the run fails" \
+  bash -c "(test $rc = 0 && cmp -s x.fls got.bin) || (test $rc = 2 && grep -q 'Write Failed!' _VRT_QLX.txt)"
+
+# Windows numbers USB serial adapters far past COM20.
+fresh com23
+head -c 20000 /dev/urandom >x.fls
+start_sim serial
+ln -sf "$where" "$WINEPREFIX/dosdevices/com23"
+QLX_COM23='\\.\COM23,nomodem' run -s -p COM23 -m TQR-23 -f x.fls
+finish_sim
+check "serial download over COM23, byte for byte" bash -c "test $rc = 0 && cmp -s x.fls got.bin"
+
 fresh invalid
 run -s -p LPX1
 check "invalid parameters: exit 1" test "$rc" = 1
@@ -130,6 +158,25 @@ check "file and product version, product name and icon in the resources" \
 "$wine" cmd /c 'vrtqlx.exe -s -p NET 127.0.0.1 -tcpport 1 -m TQR-23 -f x.fls' >console.txt 2>&1
 check "a silent run from cmd /c shows its reason on the console" \
   grep -q 'Socket Connect Error! ip=127.0.0.1, tcpport=1' console.txt
+
+# A caller is told however the program was started: the console of `start /wait` and of
+# `cmd /c` (a terminal, so that Wine gives cmd a console), and exit 3 with the reason where
+# no window can open.
+for how in 'start /wait vrtqlx.exe' 'vrtqlx.exe'; do
+  script -qec "$wine cmd /c '$how --version'" /dev/null >console.txt 2>&1 </dev/null
+  check "--version reaches the console under cmd /c $how" grep -q 'vrtqlx [0-9]' console.txt
+  script -qec "$wine cmd /c '$how --json -s -p NET 127.0.0.1 -tcpport 1 -m TQR-23 -f x.fls'" \
+    /dev/null >console.txt 2>&1 </dev/null
+  check "the JSON and the reason reach the console under cmd /c $how" \
+    bash -c "grep -q '\"outcome\": \"failed\"' console.txt && grep -q 'Socket Connect Error' console.txt && \
+             ! grep -q 'Unknown error' console.txt"
+done
+shown=${DISPLAY-}
+unset DISPLAY WAYLAND_DISPLAY
+run
+[ -n "$shown" ] && export DISPLAY=$shown
+check "a start with nothing to do and no display: exit 3 and why" \
+  bash -c "test $rc = 3 && grep -q 'no display' err.txt"
 
 cd "$scratch" || exit 1
 echo "windows: $passed passed, $failed failed"

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "platform/standard_streams.h"
 #include "platform/stop_request.h"
 #include "platform/system_log.h"
+#include "platform/terminal.h"
 
 int main(int argc, char** argv) {
   platform::PrepareStandardStreams();
@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
   std::string error;
   auto script = TakeScriptOptions(arguments, error);
   if (!script) {
-    std::fprintf(stderr, "vrtqlx: %s (vrtqlx --help lists the options)\n",
-                 EscapeControls(error).c_str());
+    platform::WriteText(platform::kStandardError, "vrtqlx: " + EscapeControls(error) +
+                                                      " (vrtqlx --help lists the options)\n");
     return 1;
   }
   if (!script->logFile.empty()) CEventLog::GetInstance()->SetLogFile(script->logFile);
@@ -48,8 +48,7 @@ int main(int argc, char** argv) {
     report.reason = "stopped by signal " + std::to_string(signal);
   }
   if (json) {
-    std::printf("%s\n", RunReportJson(report).c_str());
-    std::fflush(stdout);
+    platform::WriteText(platform::kStandardOutput, RunReportJson(report) + "\n");
   }
   // A dry run changes nothing and leaves no trace; every other run is audited.
   if (!dryRun) platform::RecordRunInSystemLog(exitCode != 0, RunReportLine(report));

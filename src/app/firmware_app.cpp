@@ -1,7 +1,6 @@
 #include "app/firmware_app.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <utility>
 
@@ -20,6 +19,7 @@
 #include "platform/spooler.h"
 #include "platform/standard_paths.h"
 #include "platform/tcp_socket.h"
+#include "platform/terminal.h"
 #include "ports/queue_hold.h"
 
 namespace {
@@ -146,7 +146,8 @@ bool CFirmwareApp::InitInstance() {
     if (!unsettled.empty()) report_.reason = "-s cannot settle the job: " + unsettled;
     ExplainUnsettledJob(true);
     report_.outcome = "interactive";
-    if (!script_.json) std::fputs("vrtqlx: would open the operator's window\n", stdout);
+    if (!script_.json)
+      platform::WriteText(platform::kStandardOutput, "vrtqlx: would open the operator's window\n");
   } else {
     mainWindow.silent = 0;
     // A script's option marks a caller that cannot answer a window: it is told why, at once.
@@ -217,7 +218,7 @@ void CFirmwareApp::DryRun(CDownloadDlg& window) {
   const std::string answer = "would download " + window.firmwarePath + converted + " (" +
                              std::to_string(window.imageLength) + " bytes) into a " + modelName +
                              " over " + port.portName + " (" + device + ")";
-  std::printf("vrtqlx: %s\n", EscapeControls(answer).c_str());
+  platform::WriteText(platform::kStandardOutput, "vrtqlx: " + EscapeControls(answer) + "\n");
 }
 
 int CFirmwareApp::ExitInstance() {
@@ -229,7 +230,8 @@ int CFirmwareApp::ExitInstance() {
   report_.logFile = log->LogFilePath();
   const bool failed = ExitCode() != 0 && report_.outcome != "no window";
   if (failed && !report_.logFile.empty() && !script_.quiet) {
-    std::fprintf(stderr, "vrtqlx: the log is %s\n", EscapeControls(report_.logFile).c_str());
+    platform::WriteText(platform::kStandardError,
+                        "vrtqlx: the log is " + EscapeControls(report_.logFile) + "\n");
   }
   return fw::Application::ExitInstance();
 }
@@ -274,20 +276,23 @@ std::string CFirmwareApp::JobSummary() const {
 void CFirmwareApp::ExplainUnsettledJob(bool windowOpens) const {
   const bool silentAsked = arguments_.size() > 1 && arguments_[1] == "-s";
   if (!silentAsked && script_.Any()) {
-    std::fprintf(stderr, "vrtqlx: no unattended job: no %s in %s and no -s; %s\n",
-                 kSettingsFileName, EscapeControls(workDir).c_str(), kNoWindowForScripts);
+    platform::WriteText(platform::kStandardError,
+                        std::string("vrtqlx: no unattended job: no ") + kSettingsFileName + " in " +
+                            EscapeControls(workDir) + " and no -s; " + kNoWindowForScripts + "\n");
     return;
   }
   if (!silentAsked) {
-    if (!windowOpens) std::fputs(kNoInteractiveWindowText, stderr);
+    if (!windowOpens) platform::WriteText(platform::kStandardError, kNoInteractiveWindowText);
     return;
   }
   // The caller asked for an unattended run: say why it is not one.
-  std::fprintf(stderr, "vrtqlx: -s cannot settle the job: %s; %s\n",
-               EscapeControls(unsettled).c_str(),
-               windowOpens     ? "the operator's window opens to choose"
-               : script_.Any() ? kNoWindowForScripts
-                               : "no operator window can open here to choose (name -m and -f)");
+  platform::WriteText(
+      platform::kStandardError,
+      "vrtqlx: -s cannot settle the job: " + EscapeControls(unsettled) + "; " +
+          (windowOpens     ? "the operator's window opens to choose"
+           : script_.Any() ? kNoWindowForScripts
+                           : "no operator window can open here to choose (name -m and -f)") +
+          "\n");
 }
 
 int CFirmwareApp::DecideOutcome() {

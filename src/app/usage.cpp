@@ -1,10 +1,9 @@
 #include "app/usage.h"
 
-#include <cstdio>
-
 #include "framework/app_identity.h"
 #include "platform/port_map.h"
 #include "platform/standard_paths.h"
+#include "platform/terminal.h"
 
 namespace {
 
@@ -89,12 +88,11 @@ std::string VersionLine() {
 bool AnswerInformationRequest(const std::vector<std::string>& arguments) {
   if (arguments.size() < 2) return false;
   if (arguments[1] == "--help" || arguments[1] == "-h") {
-    std::fputs(UsageText().c_str(), stdout);
+    platform::WriteText(platform::kStandardOutput, UsageText());
   } else if (arguments[1] == "--version" || arguments[1] == "-V") {
-    std::fputs((VersionLine() + "\n").c_str(), stdout);
+    platform::WriteText(platform::kStandardOutput, VersionLine() + "\n");
   } else {
     return false;
   }
-  std::fflush(stdout);
   return true;
 }

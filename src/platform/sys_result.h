@@ -33,7 +33,12 @@ class SysResult {
 struct Unit {};
 using SysStatus = SysResult<Unit>;
 
-inline SysStatus OkStatus() { return SysStatus::Ok(Unit{}); }
+inline SysStatus OkStatus() {
+  return SysStatus::Ok(Unit{});
+}
+
+// The system's own text for an errno value.
+std::string ErrorText(int error);
 
 std::string DescribeError(const char* call, int error);
 

@@ -11,7 +11,7 @@ std::string DescribeOpenFailure(const std::string& node, const platform::SysStat
   // The open itself needs no naming; a later call on the node (locking it, reading its
   // settings) does, or its error text would read as if the node were not there.
   if (std::strcmp(status.call(), "open") != 0) text += std::string(status.call()) + ": ";
-  text += std::strerror(status.error());
+  text += platform::ErrorText(status.error());
   switch (status.error()) {
     case EACCES:
     case EPERM:
@@ -25,6 +25,7 @@ std::string DescribeOpenFailure(const std::string& node, const platform::SysStat
       break;
     case ENOTTY:
     case EINVAL:
+    case ENOTSUP:
       // A line that has no modem status (a pseudo-terminal, an adapter without DSR).
       if (std::strstr(status.call(), "TIOCM") != nullptr ||
           std::strstr(status.call(), "ModemStatus") != nullptr) {
