@@ -215,7 +215,7 @@ TEST_F(ScriptInterface, JsonTellsTheOutcomeOfASuccessARefusalAndInvalidParameter
             "model tqr-01 is not in the catalogue: it is downloaded as a "
             "TQR-03|the firmware file TQR-05_V1.00_120826.fls names the model "
             "TQR-05, not tqr-01|the firmware image " +
-                work.Join("TQR-05_V1.00_120826.fls") + " is empty: nothing would be sent\n");
+                work.Join("TQR-05_V1.00_120826.fls") + " is empty: there is nothing to send\n");
   EXPECT_TRUE(Has(warned.err, "names the model TQR-05")) << warned.err;
 
   // A script is never shown a window: a job -s cannot settle ends with exit 3 and why, even
