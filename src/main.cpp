@@ -7,6 +7,7 @@
 #include "app/firmware_app.h"
 #include "app/run_report.h"
 #include "app/script_options.h"
+#include "app/station_listing.h"
 #include "app/usage.h"
 #include "framework/window_system.h"
 #include "platform/standard_streams.h"
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
                                                       " (vrtqlx --help lists the options)\n");
     return 1;
   }
+  // A listing runs no job: no settings file, no window, no log, no queue touched.
+  if (script->list) return RunStationListing(script->json, arguments);
   if (!script->logFile.empty()) CEventLog::GetInstance()->SetLogFile(script->logFile);
   // Opened only when the run turns out to be interactive, and kept until the end.
   std::unique_ptr<fw::WindowSystem> windowSystem;

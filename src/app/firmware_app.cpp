@@ -41,6 +41,11 @@ std::string SettingsFileDistrust(const std::string& path) {
   return file ? file.value().WhyNotTrusted(platform::FileTrust::kOwnerAndWriters) : std::string();
 }
 
+// One text for the run and its dry run, so that a script matching it sees both.
+std::string EmptyImageWarning(const std::string& path) {
+  return "the firmware image " + path + " is empty: there is nothing to send";
+}
+
 }  // namespace
 
 CFirmwareApp::CFirmwareApp(InteractiveWindow interactiveWindow)
@@ -183,7 +188,7 @@ void CFirmwareApp::RunSilentJob(CDownloadDlg& window) {
   if (progressLine) progressLine->Finish(window.downloadFailed != 0, recorder.Seconds());
   if (window.downloadFailed) SetExitCode(kSilentDownloadFailedExitCode);
   if (!window.downloadFailed && recorder.total == 0) {
-    Warn("the firmware image " + window.firmwarePath + " is empty: nothing was sent");
+    Warn(EmptyImageWarning(window.firmwarePath));
   }
   report_.outcome = window.downloadFailed ? "failed" : "downloaded";
   report_.bytesSent = recorder.sent;
@@ -210,7 +215,7 @@ void CFirmwareApp::DryRun(CDownloadDlg& window) {
   }
   report_.outcome = "would download";
   if (window.imageLength == 0) {
-    Warn("the firmware image " + window.firmwarePath + " is empty: nothing would be sent");
+    Warn(EmptyImageWarning(window.firmwarePath));
   }
   if (script_.json) return;
   const std::string converted =

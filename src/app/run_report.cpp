@@ -2,76 +2,9 @@
 
 #include <cstdio>
 
+#include "app/json_text.h"
+
 namespace {
-
-// The length of the well-formed UTF-8 sequence that starts at `at`, or 0 when it is none:
-// overlong forms, UTF-16 surrogates (U+D800 to U+DFFF) and code points past U+10FFFF are
-// not UTF-8, whatever their shape.
-size_t Utf8Length(const std::string& text, size_t at) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  size_t length = 0;
-  // The range the second byte must lie in; it is narrower than 80-BF after the leads whose
-  // sequences could otherwise be overlong, a surrogate or too large.
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size() || byte(at + 1) < low || byte(at + 1) > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
-
-// Texts are 8-bit and come from outside. Well-formed UTF-8 passes as it is; control
-// characters become \u00XX escapes; every byte that is not part of well-formed UTF-8 becomes
-// \ufffd (the replacement character), so the JSON is always valid UTF-8 and says where a
-// name held something it cannot show.
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else if (c >= 0x80) {
-      if (const size_t length = Utf8Length(text, i); length > 0) {
-        out.append(text, i, length);
-        i += length - 1;
-      } else {
-        out += "\\ufffd";
-      }
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    }
-  }
-  return out + "\"";
-}
-
-std::string QuotedList(const std::vector<std::string>& texts) {
-  std::string out = "[";
-  for (const std::string& text : texts) {
-    if (out.size() > 1) out += ", ";
-    out += Quoted(text);
-  }
-  return out + "]";
-}
 
 std::string Seconds(const RunReport& report) {
   char seconds[32];
@@ -82,21 +15,21 @@ std::string Seconds(const RunReport& report) {
 }  // namespace
 
 std::string RunReportJson(const RunReport& report) {
-  return "{\"outcome\": " + Quoted(report.outcome) +
+  return "{\"outcome\": " + JsonQuoted(report.outcome) +
          ", \"exit_code\": " + std::to_string(report.exitCode) +
-         ", \"model\": " + Quoted(report.model) + ", \"port\": " + Quoted(report.port) +
-         ", \"target\": " + Quoted(report.target) + ", \"file\": " + Quoted(report.file) +
+         ", \"model\": " + JsonQuoted(report.model) + ", \"port\": " + JsonQuoted(report.port) +
+         ", \"target\": " + JsonQuoted(report.target) + ", \"file\": " + JsonQuoted(report.file) +
          ", \"bytes_sent\": " + std::to_string(report.bytesSent) +
          ", \"bytes_total\": " + std::to_string(report.bytesTotal) +
-         ", \"seconds\": " + Seconds(report) + ", \"log_file\": " + Quoted(report.logFile) +
-         ", \"reason\": " + Quoted(report.reason) +
-         ", \"warnings\": " + QuotedList(report.warnings) + "}";
+         ", \"seconds\": " + Seconds(report) + ", \"log_file\": " + JsonQuoted(report.logFile) +
+         ", \"reason\": " + JsonQuoted(report.reason) +
+         ", \"warnings\": " + JsonQuotedList(report.warnings) + "}";
 }
 
 std::string RunReportLine(const RunReport& report) {
-  return "outcome=" + Quoted(report.outcome) + " exit_code=" + std::to_string(report.exitCode) +
-         " model=" + Quoted(report.model) + " target=" + Quoted(report.target) +
-         " file=" + Quoted(report.file) + " bytes=" + std::to_string(report.bytesSent) + "/" +
+  return "outcome=" + JsonQuoted(report.outcome) + " exit_code=" + std::to_string(report.exitCode) +
+         " model=" + JsonQuoted(report.model) + " target=" + JsonQuoted(report.target) +
+         " file=" + JsonQuoted(report.file) + " bytes=" + std::to_string(report.bytesSent) + "/" +
          std::to_string(report.bytesTotal) + " seconds=" + Seconds(report) +
-         " reason=" + Quoted(report.reason);
+         " reason=" + JsonQuoted(report.reason);
 }

@@ -12,6 +12,8 @@ std::optional<ScriptOptions> TakeScriptOptions(std::vector<std::string>& argumen
       options.json = true;
     } else if (option == "--dry-run") {
       options.dryRun = true;
+    } else if (option == "--list") {
+      options.list = true;
     } else if (option == "--quiet") {
       options.quiet = true;
     } else if (option == "--log") {

@@ -11,6 +11,7 @@ constexpr const char* kUsage =
     R"(Usage: vrtqlx                 the operator's window (needs a display)
        vrtqlx [SCRIPT OPTION]... -s [OPTION]...   an unattended download, without any window
        vrtqlx [SCRIPT OPTION]...  the job of a vrtqlx.ini in the working directory
+       vrtqlx [--json] --list        the printers and lines of this station
        vrtqlx --help | -h | --version | -V
 
 Script options (before -s, never after it; with a vrtqlx.ini alone):
@@ -18,8 +19,13 @@ Script options (before -s, never after it; with a vrtqlx.ini alone):
                     exit_code, model, port, target, file, bytes_sent, bytes_total,
                     seconds, log_file, reason, warnings
   --dry-run         settle the job as the run would (settings file, newest file, model,
-                    HEX conversion, the port's device) and say what it would do; no port
-                    is opened, no queue paused, no log written; exit code as the run's start
+                    HEX conversion) and take the start's decisions: the port's node there,
+                    of its kind and writable, the line settings, the TCP port and address,
+                    the image; say what it would do, or refuse with the run's reason and
+                    exit code; no port is opened, no connection made, no queue paused, no
+                    log written (a printer that is off or silent only the run finds)
+  --list            list the USB printers of the range, the COM and LPT lines present
+                    and their print queues (with --json as one object); opens nothing
   --quiet           no progress line and no notices on standard error (warnings and
                     reasons still come)
   --log FILE        append the log to FILE instead of _VRT_QLX.txt

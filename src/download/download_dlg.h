@@ -116,11 +116,20 @@ class CDownloadDlg : public fw::Dialog {
   void DownloadHexFile();
 
   // A silent job's start step rehearsed for a dry run: converts a HEX file as the run
-  // would, reads the image, and finds the device the port name opens, without opening the
-  // link, writing a driver file or touching a queue. Answers the message the start step
-  // would fail with ("" when nothing is in the way) and, in `reason`, why; `device` gets
-  // the device (or "ADDRESS:PORT" over TCP), and imageLength the bytes that would be sent.
+  // would, and takes the start's decisions in its order: the image's size, the port's
+  // node (looked at: there, a device of the port's kind, open to this user) and line
+  // settings, or the TCP port and the address looked up; then reads the image. Opens no
+  // link, connects nowhere, writes no driver file, touches no queue. Answers the message
+  // the start step would fail with ("" when nothing is in the way) and, in `reason`, why;
+  // `device` gets the device (or "ADDRESS:PORT" over TCP), and imageLength the bytes that
+  // would be sent.
   std::string RehearseSilentStart(std::string& device, std::string& reason);
+  // The messages a start fails with when the file, the port or the connection is refused;
+  // the dry run's rehearsal answers the same.
+  static constexpr const char* kPortConfigurationError = "Port Configuration Set Error!";
+  std::string FileOpenError() const;
+  std::string PortOpenError() const;
+  std::string SocketConnectError() const;
   // Where the link's bytes go: "ADDRESS:PORT" over TCP, else the device the port opens.
   std::string LinkTarget() const;
   // Whether a silent job converts the file first: a TQR-03 or TQR-04 file of HEX or
@@ -148,6 +157,12 @@ class CDownloadDlg : public fw::Dialog {
   void Report(const std::string& text);
   // 0 when the firmware file cannot be read; `reason` then says why.
   int LoadImage(std::string& reason);
+  // Whether the image (with the header some models add) fits in the memory the run may
+  // use; `reason` says why not.
+  bool ImageFitsInMemory(std::string& reason) const;
+  // The start step's refusals in its order, for an image already converted: the memory,
+  // the link (looked at, never opened or connected) and the file. "" when none applies.
+  std::string RehearseStart(std::string& reason);
   // The start step proper, and one tick of timer `id`; their callers turn what they throw
   // into the run's failure.
   void BeginDownload();

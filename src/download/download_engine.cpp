@@ -26,11 +26,13 @@ std::string DescribeException(const std::exception& e) {
   return e.what();
 }
 
-// Whether the image at `path` (`extra` more bytes with a header) fits in the memory the run
-// may still use; a file whose size cannot be read is left for the load to report.
-bool FitsInMemory(const std::string& path, uint64_t extra, std::string& reason) {
+}  // namespace
+
+// A file whose size cannot be read is left for the load to report.
+bool CDownloadDlg::ImageFitsInMemory(std::string& reason) const {
+  const uint64_t extra = NeedsImageHeader(modelCode) ? sizeof kImageHeader : 0;
   std::error_code error;
-  const uint64_t size = std::filesystem::file_size(path, error);
+  const uint64_t size = std::filesystem::file_size(firmwarePath, error);
   if (error) return true;
   const uint64_t room = platform::MemoryRoom();
   if (size <= room && size + extra <= room) return true;
@@ -39,7 +41,17 @@ bool FitsInMemory(const std::string& path, uint64_t extra, std::string& reason) 
   return false;
 }
 
-}  // namespace
+std::string CDownloadDlg::FileOpenError() const {
+  return "File Open Error. filename=" + firmwarePath;
+}
+
+std::string CDownloadDlg::PortOpenError() const {
+  return "Port Open Error. Port=" + port.portName;
+}
+
+std::string CDownloadDlg::SocketConnectError() const {
+  return "Socket Connect Error! ip=" + port.portName + ", tcpport=" + std::to_string(port.baudRate);
+}
 
 void CDownloadDlg::StartDownload() {
   // An allocation that fails, or anything else thrown, ends the start as a file that could
@@ -49,7 +61,7 @@ void CDownloadDlg::StartDownload() {
   } catch (const std::exception& e) {
     CloseLink();
     std::vector<uint8_t>().swap(imageBuffer);
-    FailStart("File Open Error. filename=" + firmwarePath, DescribeException(e));
+    FailStart(FileOpenError(), DescribeException(e));
   }
 }
 
@@ -64,10 +76,7 @@ void CDownloadDlg::BeginDownload() {
   UpdateWindow();
 
   // An image that cannot fit in memory is refused before any queue is paused for it.
-  if (std::string reason;
-      !FitsInMemory(firmwarePath, NeedsImageHeader(modelCode) ? sizeof kImageHeader : 0, reason)) {
-    return FailStart("File Open Error. filename=" + firmwarePath, reason);
-  }
+  if (std::string reason; !ImageFitsInMemory(reason)) return FailStart(FileOpenError(), reason);
 
   const LinkClass link = ClassifyLink(port.portName);
   if (link == LinkClass::LocalPort) {
@@ -100,21 +109,18 @@ void CDownloadDlg::BeginDownload() {
       // A connect given up for a stop request ends the run as an interrupted download.
       if (const int signal = platform::PendingStopSignal(); signal != 0)
         return InterruptDownload(signal);
-      return FailStart("Socket Connect Error! ip=" + port.portName +
-                           ", tcpport=" + std::to_string(port.baudRate),
-                       socket.LastFailure());
+      return FailStart(SocketConnectError(), socket.LastFailure());
     }
   } else {
-    if (!portIO.Configure(port)) return FailStart("Port Configuration Set Error!");
+    if (!portIO.Configure(port)) return FailStart(kPortConfigurationError);
     if (!portIO.Open(0)) {
-      return FailStart("Port Open Error. Port=" + port.portName,
-                       DescribePortOpenFailure(portIO.LastOpenFailure()));
+      return FailStart(PortOpenError(), DescribePortOpenFailure(portIO.LastOpenFailure()));
     }
   }
 
   if (std::string reason; !LoadImage(reason)) {
     CloseLink();
-    return FailStart("File Open Error. filename=" + firmwarePath, reason);
+    return FailStart(FileOpenError(), reason);
   }
 
   if (!useSocket && NeedsCompatibilityCheck(modelCode)) {

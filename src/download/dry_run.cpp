@@ -1,5 +1,6 @@
 #include "download/download_dlg.h"
 #include "download/link_class.h"
+#include "ports/port_open_failure.h"
 
 std::string CDownloadDlg::RehearseSilentStart(std::string& device, std::string& reason) {
   const std::string operatorFile = firmwarePath;
@@ -7,16 +8,29 @@ std::string CDownloadDlg::RehearseSilentStart(std::string& device, std::string& 
     firmwarePath = operatorFile;
     return "Failed File Loading!!";
   }
-  const int loaded = LoadImage(reason);
+  const std::string refusal = RehearseStart(reason);
   firmwarePath = operatorFile;
   std::vector<uint8_t>().swap(imageBuffer);
-  if (!loaded) return "File Open Error. filename=" + firmwarePath;
-  reason.clear();
-  if (ClassifyLink(port.portName) == LinkClass::LocalPort && !portMap->Resolve(port.portName)) {
-    reason = "no device node for this port name";
-    return "Port Open Error. Port=" + port.portName;
+  if (refusal.empty()) device = LinkTarget();
+  return refusal;
+}
+
+std::string CDownloadDlg::RehearseStart(std::string& reason) {
+  if (!ImageFitsInMemory(reason)) return FileOpenError();
+  if (ClassifyLink(port.portName) == LinkClass::Network) {
+    if (!socket.CheckDestination(port.portName, port.baudRate)) {
+      reason = socket.LastFailure();
+      return SocketConnectError();
+    }
+  } else {
+    if (!portIO.Configure(port)) return kPortConfigurationError;
+    if (!portIO.RehearseOpen()) {
+      reason = DescribePortOpenFailure(portIO.LastOpenFailure());
+      return PortOpenError();
+    }
   }
-  device = LinkTarget();
+  if (!LoadImage(reason)) return FileOpenError();
+  reason.clear();
   return std::string();
 }
 

@@ -5,8 +5,20 @@ int CPrinterSocket::Create() {
 }
 
 int CPrinterSocket::Connect(const std::string& address, int port) {
-  if (port < 0 || port > 65535) return 0;
+  if (!AcceptPort(port)) return 0;
   return Answer(socket_.Connect(address, static_cast<uint16_t>(port), kConnectTimeoutMs));
+}
+
+int CPrinterSocket::CheckDestination(const std::string& address, int port) {
+  if (!AcceptPort(port)) return 0;
+  return Answer(platform::TcpSocket::CheckDestination(address, kConnectTimeoutMs));
+}
+
+// Port 0 is no printer's: the system would pick some port, or reach a service of its own.
+int CPrinterSocket::AcceptPort(int port) {
+  if (port >= 1 && port <= 65535) return 1;
+  lastFailure_ = "no TCP port (1-65535)";
+  return 0;
 }
 
 int64_t CPrinterSocket::Send(const uint8_t* data, uint64_t length) {

@@ -16,7 +16,11 @@ class CPrinterSocket {
   static constexpr int kSendStallTimeoutMs = 30000;
 
   int Create();
+  // A port outside 1-65535 is refused before anything is looked up.
   int Connect(const std::string& address, int port);
+  // Connect's decision without connecting: the port, the address looked up, a single
+  // host. 1 when nothing is in the way; else 0 with LastFailure saying why.
+  int CheckDestination(const std::string& address, int port);
   int64_t Send(const uint8_t* data, uint64_t length);
   // After the last Send: ends the sending side (1, or 0 on failure).
   int EndSending();
@@ -41,6 +45,9 @@ class CPrinterSocket {
     if (!result) lastFailure_ = result.Describe();
     return result ? 1 : 0;
   }
+
+  // 1 for a TCP port a printer can listen on; else 0 with the reason kept.
+  int AcceptPort(int port);
 
   platform::TcpSocket socket_;
   std::string lastFailure_;

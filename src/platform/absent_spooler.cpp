@@ -6,7 +6,9 @@ namespace {
 
 class AbsentSpooler final : public Spooler {
  public:
+  explicit AbsentSpooler(bool listingFails) : listingFails_(listingFails) {}
   SysResult<std::vector<SpoolerQueue>> ListQueues() override {
+    if (listingFails_) return SysResult<std::vector<SpoolerQueue>>::Fail("spooler", EHOSTUNREACH);
     return SysResult<std::vector<SpoolerQueue>>::Ok({});
   }
   SysResult<SpoolerQueue> GetQueue(const std::string&) override {
@@ -20,12 +22,17 @@ class AbsentSpooler final : public Spooler {
 
  private:
   static SysStatus Absent() { return SysStatus::Fail("spooler", ENOSYS); }
+  bool listingFails_;
 };
 
 }  // namespace
 
 std::unique_ptr<Spooler> CreateAbsentSpooler() {
-  return std::make_unique<AbsentSpooler>();
+  return std::make_unique<AbsentSpooler>(false);
+}
+
+std::unique_ptr<Spooler> CreateUnreachableSpooler() {
+  return std::make_unique<AbsentSpooler>(true);
 }
 
 }  // namespace platform

@@ -64,6 +64,10 @@ class SerialLine {
   virtual void Close(QueuedOutput queued) = 0;
 };
 
+// Whether a line here takes `settings`, as Configure decides before it touches the line
+// (fails with "configure" and EINVAL when not); the driver may still refuse a rate.
+SysStatus CheckSerialLineSettings(const SerialLineSettings& settings);
+
 std::unique_ptr<SerialLine> CreateSerialLine();
 
 }  // namespace platform

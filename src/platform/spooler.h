@@ -51,4 +51,9 @@ std::unique_ptr<Spooler> CreateSystemSpooler();
 // Its requests are bounded at 4 s: a start only looks for queues that runs which died left.
 std::unique_ptr<Spooler> CreateSystemSpoolerIfRunning();
 
+// The system's spooler for a listing of its queues: bounded at 4 s as at start, and its
+// ListQueues fails (EHOSTUNREACH) when no scheduler is there to answer, where the others
+// answer no queues, so that a listing can say it could not ask.
+std::unique_ptr<Spooler> CreateSystemSpoolerToList();
+
 }  // namespace platform

@@ -10,6 +10,12 @@ namespace platform {
 bool PortTextNamesPort(const std::string& portText, const std::string& portName,
                        const std::string& portDevice);
 
+// Whether a queue whose port text is `portText` prints to exactly that port: its device is
+// `portDevice` (or, where port texts are port names, it lists `portName`), not merely one
+// whose name begins the same (/dev/ttyS1 is not /dev/ttyS10).
+bool PortTextIsPort(const std::string& portText, const std::string& portName,
+                    const std::string& portDevice);
+
 // Whether a queue's port text is that of a USB printer.
 bool PortTextIsUsb(const std::string& portText);
 

@@ -40,6 +40,9 @@ class TcpSocket {
   // `host` is a dotted IPv4 address or a name; looking the name up and connecting give up
   // together after `timeoutMs`.
   SysStatus Connect(const std::string& host, uint16_t port, int timeoutMs);
+  // What Connect would fail with before it reaches for the printer: a name without an
+  // address (looked up within `timeoutMs`) or an address that is no single host.
+  static SysStatus CheckDestination(const std::string& host, int timeoutMs);
   // Sends all of `data`; fails when the peer takes nothing for `stallTimeoutMs`, resets or
   // closes the connection.
   SysResult<size_t> SendAll(const uint8_t* data, size_t length, int stallTimeoutMs);

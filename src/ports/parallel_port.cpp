@@ -1,6 +1,7 @@
 #include "ports/parallel_port.h"
 
 #include "platform/comm_timeouts.h"
+#include "platform/device_node_probe.h"
 
 CParallelPort::CParallelPort(PortBackends backends)
     : backends(std::move(backends)), device(this->backends.makeDeviceFile()) {}
@@ -31,6 +32,18 @@ int CParallelPort::Open(int /*startReader*/) {
   device->ApplyPortSetup({timeouts[0], timeouts[1], timeouts[2], timeouts[3], timeouts[4]});
   isOpen = 1;
   return 1;
+}
+
+int CParallelPort::RehearseOpen() {
+  openFailure = PortOpenFailure{};
+  auto node = backends.portMap->Resolve(portName);
+  if (!node) {
+    openFailure.condition = "no device node for this port name";
+    return 0;
+  }
+  openFailure.node = node->devicePath;
+  openFailure.status = platform::ProbeDeviceNode(node->devicePath, platform::NodeUse::kDeviceFile);
+  return openFailure.status ? 1 : 0;
 }
 
 int CParallelPort::Write(const uint8_t* data, int length) {

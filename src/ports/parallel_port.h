@@ -28,6 +28,9 @@ class CParallelPort {
   int Configure(const PortSettings& settings);
   // `startReader` is ignored. 1 at once when already open.
   int Open(int startReader);
+  // Open's decision taken without opening anything: 1 when the node is there and may be
+  // opened; else 0 with LastOpenFailure saying why, as Open would.
+  int RehearseOpen();
   int Write(const uint8_t* data, int length);
   // `waitMs` is ignored: the read waits as the port's own read time-outs say.
   int Read(uint8_t* destination, int length, int waitMs);

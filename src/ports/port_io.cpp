@@ -49,6 +49,19 @@ int CPortIO::Open(int startReader) {
   }
 }
 
+int CPortIO::RehearseOpen() {
+  switch (PortKind) {
+    case kPortKindSerial:
+      return serialPort ? serialPort->RehearseOpen() : 0;
+    case kPortKindParallel:
+      return parallelPort ? parallelPort->RehearseOpen() : 0;
+    case kPortKindUsb:
+      return usbPort ? usbPort->RehearseOpen() : 0;
+    default:
+      return 0;
+  }
+}
+
 int CPortIO::Write(const uint8_t* data, int length) {
   switch (PortKind) {
     case kPortKindSerial:

@@ -30,6 +30,9 @@ class CPortIO {
   // Replaces any earlier implementation; the owner has closed it before.
   int Configure(PortSettings settings);
   int Open(int startReader);
+  // Open's decision without opening the device: 1 when nothing is in the way that can be
+  // seen from outside; else 0 with LastOpenFailure saying why.
+  int RehearseOpen();
   int Write(const uint8_t* data, int length);
   int Read(uint8_t* destination, int length, int waitMs);
   void Close();

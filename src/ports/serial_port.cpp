@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/clock.h"
+#include "platform/device_node_probe.h"
 #include "platform/stop_request.h"
 
 namespace {
@@ -60,17 +61,8 @@ int CSerialPort::Open(int /*startReader*/) {
   if (!opened) return RefuseOpen(node ? opened : platform::OkStatus());
   lineOpen = true;
 
-  if (flowControl != 0 && flowControl != 1) {
-    openFailure.condition = "unknown flow control";
-    return RefuseOpen(platform::OkStatus());
-  }
   platform::SerialLineSettings lineSettings;
-  lineSettings.baudRate = baudRate;
-  lineSettings.dataBits = dataBits;
-  lineSettings.stopBits = stopBits;
-  lineSettings.parity = parity;
-  lineSettings.flowControl = flowControl == 0 ? platform::SerialFlowControl::kDtrDsr
-                                              : platform::SerialFlowControl::kXonXoff;
+  if (!LineSettings(lineSettings)) return RefuseOpen(platform::OkStatus());
   if (auto configured = line->Configure(lineSettings); !configured) return RefuseOpen(configured);
   // A printer that is switched off or not cabled shows neither DSR nor CTS.
   auto modem = line->ReadModemStatus();
@@ -92,6 +84,36 @@ int CSerialPort::Open(int /*startReader*/) {
   isOpen = 1;
   reader.Start([this] { ReaderCycle(); });
   return 1;
+}
+
+int CSerialPort::RehearseOpen() {
+  openFailure = PortOpenFailure{};
+  auto node = backends.portMap->Resolve(portName);
+  if (!node) {
+    openFailure.condition = "no device node for this port name";
+    return 0;
+  }
+  openFailure.node = node->devicePath;
+  openFailure.status = platform::ProbeDeviceNode(node->devicePath, platform::NodeUse::kSerialLine);
+  if (!openFailure.status) return 0;
+  platform::SerialLineSettings lineSettings;
+  if (!LineSettings(lineSettings)) return 0;
+  openFailure.status = platform::CheckSerialLineSettings(lineSettings);
+  return openFailure.status ? 1 : 0;
+}
+
+bool CSerialPort::LineSettings(platform::SerialLineSettings& settings) {
+  if (flowControl != 0 && flowControl != 1) {
+    openFailure.condition = "unknown flow control";
+    return false;
+  }
+  settings.baudRate = baudRate;
+  settings.dataBits = dataBits;
+  settings.stopBits = stopBits;
+  settings.parity = parity;
+  settings.flowControl = flowControl == 0 ? platform::SerialFlowControl::kDtrDsr
+                                          : platform::SerialFlowControl::kXonXoff;
+  return true;
 }
 
 int CSerialPort::RefuseOpen(const platform::SysStatus& status) {

@@ -36,6 +36,11 @@ class CSerialPort {
   int Configure(const PortSettings& settings);
   // `startReader` is ignored: the reader always runs while the port is open.
   int Open(int startReader);
+  // Open's decision taken without opening anything: the node (looked at, not opened), the
+  // flow control and the line settings. 1 when nothing is in the way; else 0 with
+  // LastOpenFailure saying why, as Open would. Whether the printer raises DSR or CTS, and
+  // whether another program holds the line, only Open finds out.
+  int RehearseOpen();
   int Write(const uint8_t* data, int length);
   // Waits `waitMs` once when fewer than `length` bytes are buffered, then takes what is
   // there.
@@ -53,6 +58,9 @@ class CSerialPort {
   void ReaderCycle();
   // Notes the failed call, if one failed, releases the line and answers 0.
   int RefuseOpen(const platform::SysStatus& status);
+  // The settings the line is configured with; false (and the open failure's condition set)
+  // for a flow control the port does not know.
+  bool LineSettings(platform::SerialLineSettings& settings);
   void ReleaseLine();
 
   PortBackends backends;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/device_node_probe.h"
+
 CUsbPort::CUsbPort(PortBackends backends)
     : backends(std::move(backends)), device(this->backends.makeDeviceFile()) {}
 
@@ -32,6 +34,18 @@ int CUsbPort::Open(int startReader) {
   isOpen = 1;
   if (startReader != 0) reader.Start([this] { ReaderCycle(); });
   return 1;
+}
+
+int CUsbPort::RehearseOpen() {
+  openFailure = PortOpenFailure{};
+  auto node = backends.resolver->ResolveDevicePath(portName);
+  if (!node) {
+    openFailure.condition = "no printer node (usblp) found for this device";
+    return 0;
+  }
+  openFailure.node = node.value();
+  openFailure.status = platform::ProbeDeviceNode(node.value(), platform::NodeUse::kDeviceFile);
+  return openFailure.status ? 1 : 0;
 }
 
 void CUsbPort::ReaderCycle() {

@@ -34,6 +34,9 @@ class CUsbPort {
   int Configure(const PortSettings& settings);
   // 1 at once when already open.
   int Open(int startReader);
+  // Open's decision taken without opening anything: 1 when the printer's node is found and
+  // may be opened; else 0 with LastOpenFailure saying why, as Open would.
+  int RehearseOpen();
   // `length` when every piece went out, else 0.
   int Write(const uint8_t* data, int length);
   // `waitMs` is ignored; the receive buffer is not consulted.

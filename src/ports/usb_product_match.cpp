@@ -1,5 +1,6 @@
 #include "ports/usb_product_match.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "app/usb_product_table.h"
@@ -22,7 +23,42 @@ int32_t SecondVendorMatch(std::string_view text, const UsbProduct& product) {
   return Contains(text, product.token) ? product.code : -1;
 }
 
+// The four hexadecimal digits after the first `token` ("vid_", "pid_") of `path`, in either
+// letter case.
+std::optional<uint16_t> IdAfter(std::string_view path, std::string_view token) {
+  for (size_t at = 0; at + token.size() + 4 <= path.size(); ++at) {
+    bool same = true;
+    for (size_t i = 0; i < token.size() && same; ++i) {
+      same = std::tolower(static_cast<unsigned char>(path[at + i])) == token[i];
+    }
+    if (!same) continue;
+    uint16_t id = 0;
+    for (char c : path.substr(at + token.size(), 4)) {
+      const int digit = std::isxdigit(static_cast<unsigned char>(c))
+                            ? (std::isdigit(static_cast<unsigned char>(c))
+                                   ? c - '0'
+                                   : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10)
+                            : -1;
+      if (digit < 0) return std::nullopt;
+      id = static_cast<uint16_t>(id * 16 + digit);
+    }
+    return id;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+bool IsUsbPathOfRange(std::string_view path) {
+  return Contains(path, kFirstVendorToken) || Contains(path, kSecondVendorToken);
+}
+
+std::optional<UsbIds> UsbIdsOfInterfacePath(std::string_view path) {
+  const auto vendor = IdAfter(path, "vid_");
+  const auto product = IdAfter(path, "pid_");
+  if (!vendor || !product) return std::nullopt;
+  return UsbIds{*vendor, *product};
+}
 
 int32_t UsbModelCodeForInterfacePath(std::string_view path) {
   if (Contains(path, kFirstVendorToken)) return FirstMatch(path, FirstVendorProducts());

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include "e2e/silent_run_fixture.h"
+#include "support/pty_pair.h"
+#include "usb/fake_usb_tree.h"
 
 namespace {
 
@@ -213,7 +215,7 @@ TEST_F(ScriptInterface, JsonTellsTheOutcomeOfASuccessARefusalAndInvalidParameter
             "model tqr-01 is not in the catalogue: it is downloaded as a "
             "TQR-03|the firmware file TQR-05_V1.00_120826.fls names the model "
             "TQR-05, not tqr-01|the firmware image " +
-                work.Join("TQR-05_V1.00_120826.fls") + " is empty: nothing would be sent\n");
+                work.Join("TQR-05_V1.00_120826.fls") + " is empty: there is nothing to send\n");
   EXPECT_TRUE(Has(warned.err, "names the model TQR-05")) << warned.err;
 
   // A script is never shown a window: a job -s cannot settle ends with exit 3 and why, even
@@ -228,12 +230,13 @@ TEST_F(ScriptInterface, JsonTellsTheOutcomeOfASuccessARefusalAndInvalidParameter
 
 TEST_F(ScriptInterface, DryRunSettlesTheJobWithoutOpeningAnything) {
   Image(3000);
-  // A port mapped to a node that cannot be opened: a dry run never tries.
-  const std::map<std::string, std::string> env{{"QLX_COM4", "/nonexistent/node"}};
+  // A line that is there is looked at, never opened.
+  testsupport::PtyPair line;
+  const std::map<std::string, std::string> env{{"QLX_COM4", line.SlavePath() + ",nomodem"}};
   auto good = Run({"--dry-run", "-s", "-p", "COM4", "-m", "TQR-23"}, env);
   EXPECT_EQ(good.exitCode, 0) << good.err;
   EXPECT_TRUE(Has(good.out, "would download " + work.Join("TQR-23_V1.00_120826.fls") +
-                                " (3000 bytes) into a TQR-23 over COM4 (/nonexistent/node)"))
+                                " (3000 bytes) into a TQR-23 over COM4 (" + line.SlavePath() + ")"))
       << good.out;
 
   auto missing = Run({"--dry-run", "-s", "-p", "COM4", "-m", "TQR-23", "-f", "gone.fls"}, env);
@@ -257,6 +260,79 @@ TEST_F(ScriptInterface, DryRunSettlesTheJobWithoutOpeningAnything) {
   EXPECT_TRUE(Has(shown.out, "x\\x1B[2Jy.fls (3 bytes)")) << shown.out;
   EXPECT_TRUE(Has(Run({"--bad\x1b[2J"}).err, "unknown option --bad\\x1B[2J"));
   EXPECT_FALSE(DriverFilesLeft());
+}
+
+TEST_F(ScriptInterface, DryRunRefusesWhatTheRunRefusesWithTheSameReason) {
+  Image(3000);
+  testsupport::PtyPair line;
+  const std::string file = work.Join("plain-file");
+  testsupport::WriteFile(file, "");
+  const std::vector<std::string> job{"-m", "TQR-23", "-f", "TQR-23_V1.00_120826.fls"};
+  struct Case {
+    std::vector<std::string> options;  // after -s; empty: the settings file below
+    std::string node;
+    std::string ini;
+    std::string reason;
+  };
+  const std::string net = "[QLX]\nPORTTYPE=NET\nIP=127.0.0.1\nMODELNAME=TQR-23\n";
+  const std::vector<Case> cases{
+      {{"-p", "COM4"}, "/nonexistent/node", "", "/nonexistent/node: No such file or directory"},
+      {{"-p", "COM4"}, file, "", file + ": ioctl(TIOCEXCL): Inappropriate ioctl for device"},
+      {{"-p", "COM4", "-b", "0"}, "", "", "Invalid parameters (-b 0: no baud rate"},
+      {{},
+       line.SlavePath() + ",nomodem",
+       "[QLX]\nPORTTYPE=COM4\nMODELNAME=TQR-23\n",
+       line.SlavePath() + ": configure: Invalid argument"},
+      {{"-p", "NET", "127.0.0.1", "-tcpport", "70000"}, "", "", "(-tcpport 70000: no TCP port"},
+      {{}, "", net + "TCPPORT=65536\n", "tcpport=65536 (no TCP port (1-65535))"},
+      {{}, "", net, "tcpport=0 (no TCP port (1-65535))"},
+  };
+  for (const Case& c : cases) {
+    if (!c.ini.empty()) testsupport::WriteFile(work.Join("vrtqlx.ini"), c.ini);
+    std::vector<std::string> args{"-s"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.insert(args.end(), job.begin(), job.end());
+    if (c.options.empty()) args.clear();
+    std::vector<std::string> dryArgs{"--json", "--dry-run"};
+    dryArgs.insert(dryArgs.end(), args.begin(), args.end());
+    args.insert(args.begin(), "--json");
+    const std::map<std::string, std::string> env{{"QLX_COM4", c.node}};
+    const auto real = Run(args, env);
+    const auto dry = Run(dryArgs, env);
+    const std::string realReason = FromJson(real, "d['exit_code'], d['reason']");
+    EXPECT_TRUE(Has(realReason, c.reason)) << realReason;
+    EXPECT_EQ(FromJson(dry, "d['exit_code'], d['reason']"), realReason);
+    std::remove(work.Join("vrtqlx.ini").c_str());
+  }
+}
+
+TEST_F(ScriptInterface, ListNamesThePrintersOfTheRangeAndThePresentLines) {
+  FakeUsbTree tree;
+  const std::string printer = tree.AddDevice("1-2", kFirstVendor, 0x0117);
+  tree.AddDevice("1-3", 0x1234, 0x0117);  // not of the range
+  const std::string unnamed = tree.AddDevice("1-4", kFirstVendor, 0x01ee);
+  testsupport::PtyPair line;
+  testsupport::WriteFile(work.Join("plain-file"), "");
+  const std::map<std::string, std::string> env{{"QLX_SYSFS_ROOT", tree.sysfs()},
+                                               {"QLX_DEV_ROOT", tree.dev()},
+                                               {"QLX_COM1", line.SlavePath()},
+                                               {"QLX_COM2", work.Join("plain-file")}};
+  auto listed = Run({"--list", "--json"}, env);
+  EXPECT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_EQ(FromJson(listed, "d['usb'], d['lines']"),
+            "[{'model': 'TQR-23', 'port': 'USB', 'node': '" + printer +
+                "', 'vendor_id': '7a3c', 'product_id': '0117', 'queues': []}, {'model': '', "
+                "'port': 'USB', 'node': '" +
+                unnamed +
+                "', 'vendor_id': '7a3c', 'product_id': '01ee', 'queues': []}] [{'port': "
+                "'COM1', 'kind': 'serial', 'device': '" +
+                line.SlavePath() + "', 'queues': []}]\n");
+  // No scheduler answers here: the listing still comes, and says so.
+  EXPECT_TRUE(Has(Warnings(listed), "the queues are not listed")) << listed.out;
+  EXPECT_TRUE(Has(Run({"--list"}, env).out, "COM1 serial " + line.SlavePath() + ", no queues"));
+  EXPECT_EQ(Run({"--list", "-s", "-p", "COM1"}).exitCode, 1);
+  EXPECT_FALSE(testsupport::FileExistsAt(programDir.Join("_VRT_QLX.txt")));  // nothing logged
+  EXPECT_EQ(Run({"-s", "--list"}).exitCode, 1);
 }
 
 }  // namespace

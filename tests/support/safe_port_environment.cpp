@@ -14,7 +14,7 @@ namespace {
 class SafePortEnvironment final : public ::testing::Environment {
  public:
   void SetUp() override {
-    for (int n = 1; n <= 20; ++n) {
+    for (int n = 1; n <= 255; ++n) {
       const std::string value = root_.Join("no-such-port-com" + std::to_string(n));
       testsupport::SetEnvironment(("QLX_COM" + std::to_string(n)), value);
     }

@@ -18,6 +18,77 @@
 namespace platform {
 namespace {
 
+// Writes `settings` into the copy `line` of a line's state; false for settings no line here
+// takes. Both the line's configuration and a dry run's look at the job go through it.
+bool ApplySettings(const SerialLineSettings& settings, ModemLines modemLines, termios2& line) {
+  if (settings.baudRate <= 0) return false;
+  tcflag_t size = 0;
+  switch (settings.dataBits) {
+    case 5:
+      size = CS5;
+      break;
+    case 6:
+      size = CS6;
+      break;
+    case 7:
+      size = CS7;
+      break;
+    case 8:
+      size = CS8;
+      break;
+    default:
+      return false;
+  }
+  tcflag_t parity = 0;
+  switch (settings.parity) {
+    case 0:
+      break;
+    case 1:
+      parity = PARENB | PARODD;
+      break;
+    case 2:
+      parity = PARENB;
+      break;
+    case 3:
+      parity = PARENB | PARODD | CMSPAR;
+      break;
+    case 4:
+      parity = PARENB | CMSPAR;
+      break;
+    default:
+      return false;
+  }
+  tcflag_t stop = 0;
+  switch (settings.stopBits) {
+    case 0:
+      break;
+    case 2:
+      stop = CSTOPB;
+      break;
+    // The line drivers here have no one-and-a-half stop bits; refusing is better than
+    // sending a frame the printer does not expect.
+    default:
+      return false;
+  }
+  line.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
+                    IXANY | INPCK | IUCLC | IMAXBEL);
+  line.c_oflag &= ~OPOST;
+  line.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  line.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | CIBAUD);
+  line.c_cflag |= CREAD | CLOCAL | BOTHER | size | parity | stop;
+  line.c_ispeed = line.c_ospeed = static_cast<speed_t>(settings.baudRate);
+  if (parity != 0) line.c_iflag |= INPCK;
+  if (settings.flowControl == SerialFlowControl::kXonXoff) {
+    // The driver sends XON/XOFF for its input; the output side is kept by this line.
+    line.c_iflag |= IXOFF;
+    // A line without modem signals has no CTS to wait for.
+    if (modemLines == ModemLines::kPresent) line.c_cflag |= CRTSCTS;
+  }
+  line.c_cc[VMIN] = 1;
+  line.c_cc[VTIME] = 0;
+  return true;
+}
+
 class PosixSerialLine final : public SerialLine {
  public:
   ~PosixSerialLine() override { Close(QueuedOutput::kDrain); }
@@ -44,7 +115,7 @@ class PosixSerialLine final : public SerialLine {
   SysStatus Configure(const SerialLineSettings& settings) override {
     if (fd_ < 0) return SysStatus::Fail("configure", EBADF);
     termios2 line = saved_;
-    if (!ApplySettings(settings, line)) return SysStatus::Fail("configure", EINVAL);
+    if (!ApplySettings(settings, modemLines_, line)) return SysStatus::Fail("configure", EINVAL);
     if (auto status = SetModemLines(settings.flowControl); !status) return status;
     if (auto status = posix::IoctlPointer(fd_, TCSETS2, &line, "ioctl(TCSETS2)"); !status) {
       return status;
@@ -120,75 +191,6 @@ class PosixSerialLine final : public SerialLine {
   }
 
  private:
-  bool ApplySettings(const SerialLineSettings& settings, termios2& line) const {
-    if (settings.baudRate <= 0) return false;
-    tcflag_t size = 0;
-    switch (settings.dataBits) {
-      case 5:
-        size = CS5;
-        break;
-      case 6:
-        size = CS6;
-        break;
-      case 7:
-        size = CS7;
-        break;
-      case 8:
-        size = CS8;
-        break;
-      default:
-        return false;
-    }
-    tcflag_t parity = 0;
-    switch (settings.parity) {
-      case 0:
-        break;
-      case 1:
-        parity = PARENB | PARODD;
-        break;
-      case 2:
-        parity = PARENB;
-        break;
-      case 3:
-        parity = PARENB | PARODD | CMSPAR;
-        break;
-      case 4:
-        parity = PARENB | CMSPAR;
-        break;
-      default:
-        return false;
-    }
-    tcflag_t stop = 0;
-    switch (settings.stopBits) {
-      case 0:
-        break;
-      case 2:
-        stop = CSTOPB;
-        break;
-      // The line drivers here have no one-and-a-half stop bits; refusing is better than
-      // sending a frame the printer does not expect.
-      default:
-        return false;
-    }
-    line.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
-                      IXANY | INPCK | IUCLC | IMAXBEL);
-    line.c_oflag &= ~OPOST;
-    line.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    line.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | CIBAUD);
-    line.c_cflag |= CREAD | CLOCAL | BOTHER | size | parity | stop;
-    line.c_ispeed = line.c_ospeed = static_cast<speed_t>(settings.baudRate);
-    if (parity != 0) line.c_iflag |= INPCK;
-    if (settings.flowControl == SerialFlowControl::kXonXoff) {
-      // The driver sends XON/XOFF for its input; the output side is kept by this line.
-      line.c_iflag |= IXOFF;
-      // A line without modem signals has no CTS to wait for.
-      if (modemLines_ == ModemLines::kPresent) line.c_cflag |= CRTSCTS;
-    }
-    line.c_cc[VMIN] = 1;
-    line.c_cc[VTIME] = 0;
-    return true;
-  }
-
   SysStatus SetModemLines(SerialFlowControl flowControl) {
     if (modemLines_ == ModemLines::kAbsent) return OkStatus();
     int dtr = TIOCM_DTR;
@@ -250,6 +252,13 @@ class PosixSerialLine final : public SerialLine {
 };
 
 }  // namespace
+
+SysStatus CheckSerialLineSettings(const SerialLineSettings& settings) {
+  termios2 copy{};
+  if (!ApplySettings(settings, ModemLines::kPresent, copy))
+    return SysStatus::Fail("configure", EINVAL);
+  return OkStatus();
+}
 
 std::unique_ptr<SerialLine> CreateSerialLine() {
   return std::make_unique<PosixSerialLine>();

@@ -86,8 +86,9 @@ class CupsSpooler final : public Spooler {
  public:
   // libcups reads CUPS_SERVER ("host", "host:port", "/path/to/socket"), client.conf and
   // its defaults itself; the port of a "host:port" comes back from ippPort().
-  CupsSpooler(const CupsCalls& cups, std::chrono::seconds requestLimit)
-      : cups_(cups),
+  CupsSpooler(const CupsCalls& cups, std::chrono::seconds requestLimit, bool absentFails)
+      : absentFails_(absentFails),
+        cups_(cups),
         server_(cups_.cupsServer()),
         port_(cups_.ippPort()),
         requestLimit_(requestLimit) {}
@@ -103,7 +104,9 @@ class CupsSpooler final : public Spooler {
     int error = 0;
     ipp_t* response = Send(request, "/", error);
     // No scheduler to reach has no queues; one that is there and does not answer may have.
-    if (!response && (error == EHOSTUNREACH || error == ENOENT)) return Listed::Ok(queues);
+    if (!response && (error == EHOSTUNREACH || error == ENOENT) && !absentFails_) {
+      return Listed::Ok(queues);
+    }
     if (!response) return Listed::Fail("ipp-cups-get-printers", error);
     SpoolerQueue queue;
     bool inQueue = false;
@@ -287,6 +290,8 @@ class CupsSpooler final : public Spooler {
   static constexpr auto kConnectLimit = std::chrono::seconds(3);
   static constexpr double kWaitSliceSeconds = 0.25;
   static constexpr auto kRetryPause = std::chrono::seconds(2);
+  // A scheduler that is not there fails a listing instead of answering no queues.
+  const bool absentFails_;
   const CupsCalls cups_;
   const std::string server_;
   const int port_;
@@ -303,11 +308,12 @@ constexpr auto kDownloadRequestLimit = std::chrono::seconds(15);
 // A start only looks for what runs that died left behind; the next start looks again.
 constexpr auto kStartRequestLimit = std::chrono::seconds(4);
 
-std::unique_ptr<Spooler> CupsSpoolerWithin(std::chrono::seconds requestLimit) {
+std::unique_ptr<Spooler> CupsSpoolerWithin(std::chrono::seconds requestLimit,
+                                           bool absentFails = false) {
   // Without the library there is no scheduler to reach: the same as a build without CUPS.
   const std::optional<CupsCalls> cups = LoadCups();
-  if (!cups) return CreateAbsentSpooler();
-  return std::make_unique<CupsSpooler>(*cups, requestLimit);
+  if (!cups) return absentFails ? CreateUnreachableSpooler() : CreateAbsentSpooler();
+  return std::make_unique<CupsSpooler>(*cups, requestLimit, absentFails);
 }
 
 }  // namespace
@@ -330,6 +336,10 @@ std::unique_ptr<Spooler> CreateSystemSpoolerIfRunning() {
     }
   }
   return mayRun ? CupsSpoolerWithin(kStartRequestLimit) : CreateAbsentSpooler();
+}
+
+std::unique_ptr<Spooler> CreateSystemSpoolerToList() {
+  return CupsSpoolerWithin(kStartRequestLimit, true);
 }
 
 }  // namespace platform

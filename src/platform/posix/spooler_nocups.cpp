@@ -10,4 +10,8 @@ std::unique_ptr<Spooler> CreateSystemSpoolerIfRunning() {
   return CreateAbsentSpooler();
 }
 
+std::unique_ptr<Spooler> CreateSystemSpoolerToList() {
+  return CreateUnreachableSpooler();
+}
+
 }  // namespace platform

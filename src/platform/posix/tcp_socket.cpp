@@ -59,6 +59,15 @@ SysResult<in_addr> Resolve(const std::string& host, int timeoutMs) {
   return SysResult<in_addr>::Ok(address);
 }
 
+// The printer's address: `host` resolved, and one single host (see IsUnicastHostAddress).
+SysResult<in_addr> Destination(const std::string& host, int timeoutMs) {
+  auto address = Resolve(host, timeoutMs);
+  if (!address) return address;
+  if (!IsUnicastHostAddress(ntohl(address.value().s_addr)))
+    return SysResult<in_addr>::Fail("connect", EADDRNOTAVAIL);
+  return address;
+}
+
 }  // namespace
 
 std::optional<SocketStartFailure> StartSockets() {
@@ -81,13 +90,17 @@ SysStatus TcpSocket::Create() {
   return OkStatus();
 }
 
+SysStatus TcpSocket::CheckDestination(const std::string& host, int timeoutMs) {
+  auto address = Destination(host, timeoutMs);
+  if (!address) return SysStatus::Fail(address.call(), address.error());
+  return OkStatus();
+}
+
 SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeoutMs) {
   if (fd_ < 0) return SysStatus::Fail("connect", EBADF);
   const auto start = SteadyClock::now();
-  auto address = Resolve(host, timeoutMs);
+  auto address = Destination(host, timeoutMs);
   if (!address) return SysStatus::Fail(address.call(), address.error());
-  if (!IsUnicastHostAddress(ntohl(address.value().s_addr)))
-    return SysStatus::Fail("connect", EADDRNOTAVAIL);
   sockaddr_in peer{};
   peer.sin_family = AF_INET;
   peer.sin_port = htons(port);

@@ -193,6 +193,12 @@ class Win32SerialLine final : public SerialLine {
 
 }  // namespace
 
+SysStatus CheckSerialLineSettings(const SerialLineSettings& settings) {
+  if (!LineStateFor(DCB{}, settings, ModemLines::kPresent))
+    return SysStatus::Fail("configure", EINVAL);
+  return OkStatus();
+}
+
 std::unique_ptr<SerialLine> CreateSerialLine() {
   return std::make_unique<Win32SerialLine>();
 }

@@ -208,4 +208,8 @@ std::unique_ptr<Spooler> CreateSystemSpoolerIfRunning() {
   return CreateSystemSpooler();
 }
 
+std::unique_ptr<Spooler> CreateSystemSpoolerToList() {
+  return CreateSystemSpooler();
+}
+
 }  // namespace platform

@@ -71,6 +71,15 @@ SysResult<in_addr> Resolve(const std::string& host, int timeoutMs) {
   return SysResult<in_addr>::Ok(address);
 }
 
+// The printer's address: `host` resolved, and one single host (see IsUnicastHostAddress).
+SysResult<in_addr> Destination(const std::string& host, int timeoutMs) {
+  auto address = Resolve(host, timeoutMs);
+  if (!address) return address;
+  if (!IsUnicastHostAddress(ntohl(address.value().s_addr)))
+    return SysResult<in_addr>::Fail("connect", EADDRNOTAVAIL);
+  return address;
+}
+
 // Waits at most `ms` (one slice) until the socket can be written (when `writable`), has
 // input, or has failed.
 void WaitSlice(SOCKET socket, bool writable, bool readable, int ms) {
@@ -121,14 +130,17 @@ SysStatus TcpSocket::Create() {
   return OkStatus();
 }
 
+SysStatus TcpSocket::CheckDestination(const std::string& host, int timeoutMs) {
+  auto address = Destination(host, timeoutMs);
+  if (!address) return SysStatus::Fail(address.call(), address.error());
+  return OkStatus();
+}
+
 SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeoutMs) {
   if (fd_ == kNoSocket) return SysStatus::Fail("connect", EBADF);
   const auto start = SteadyClock::now();
-  auto address = Resolve(host, timeoutMs);
+  auto address = Destination(host, timeoutMs);
   if (!address) return SysStatus::Fail(address.call(), address.error());
-  if (!IsUnicastHostAddress(ntohl(address.value().s_addr))) {
-    return SysStatus::Fail("connect", EADDRNOTAVAIL);
-  }
   sockaddr_in peer{};
   peer.sin_family = AF_INET;
   peer.sin_port = htons(port);
