@@ -3,6 +3,7 @@
 #include "app/event_log.h"
 #include "app/json_text.h"
 #include "app/station_listing.h"
+#include "platform/terminal.h"
 
 namespace {
 
@@ -64,17 +65,16 @@ std::string StationListingJson(const StationListing& listing) {
 
 int RunStationListing(bool json, const std::vector<std::string>& arguments) {
   if (arguments.size() > 1) {
-    std::fprintf(stderr,
-                 "vrtqlx: --list takes no job, so not %s (vrtqlx --help lists the options)\n",
-                 EscapeControls(arguments[1]).c_str());
+    platform::WriteText(platform::kStandardError, "vrtqlx: --list takes no job, so not " +
+                                                      EscapeControls(arguments[1]) +
+                                                      " (vrtqlx --help lists the options)\n");
     return 1;
   }
   const StationListing listing = ListStation();
   for (const std::string& warning : listing.warnings) {
-    std::fprintf(stderr, "vrtqlx: %s\n", EscapeControls(warning).c_str());
+    platform::WriteText(platform::kStandardError, "vrtqlx: " + EscapeControls(warning) + "\n");
   }
   const std::string out = json ? StationListingJson(listing) + "\n" : StationListingText(listing);
-  std::fputs(out.c_str(), stdout);
-  std::fflush(stdout);
+  platform::WriteText(platform::kStandardOutput, out);
   return 0;
 }

@@ -63,8 +63,7 @@ void CDownloadDlg::RedirectSpoolerPrinters(const std::string& portName,
     saved->previousPort = queue.deviceUri;
     SavedPrinterPort& record = *saved;
     savedPrinterPorts[queue.name] = std::move(saved);
-    // Once one queue could not be changed, or a stop was asked for, later ones are only
-    // recorded.
+    // Once a run must not download, or a stop was asked for, later ones are only recorded.
     if (!goOn || platform::StopRequested()) continue;
     // While parked for a model, a USB queue also refuses jobs.
     const bool refuseJobs = usb && !modelName.empty();
@@ -79,10 +78,10 @@ void CDownloadDlg::RedirectSpoolerPrinters(const std::string& portName,
     }
     if (!held) {
       // Pausing keeps the queue's device and every job; a queue that cannot be paused (no
-      // right to, or a spooler that will not) is said, and the download goes on.
+      // right to, or a spooler that will not) is said and skipped, and the others of the
+      // port are still held while the download goes on.
       CEventLog::GetInstance()->Warn("printer <" + queue.name +
                                      "> could not be paused: " + held.Describe());
-      goOn = false;
       continue;
     }
     if (messageCut) {

@@ -124,7 +124,10 @@ SysStatus HoldQueue(platform::Spooler& spooler, const std::string& name, const H
     // the note, or the scheduler would put its own words in the state message.
     if (auto status = spooler.SetAcceptingJobs(name, false, text); !status) return status;
   }
-  return spooler.PauseQueue(name, text);
+  auto paused = spooler.PauseQueue(name, text);
+  // A queue that could not be paused is not held: it takes jobs again as it did before.
+  if (!paused && willRefuse) spooler.SetAcceptingJobs(name, true, note.messageBefore);
+  return paused;
 }
 
 SysStatus RenewQueue(platform::Spooler& spooler, const std::string& name,

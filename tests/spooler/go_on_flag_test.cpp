@@ -36,6 +36,7 @@ class FakeSpooler final : public platform::Spooler {
  public:
   std::map<std::string, platform::SpoolerQueue> queues;
   std::set<std::string> refuseChange;
+  std::set<std::string> refusePause;
   int changes = 0;
   // Sees the queues as they are when the window that owns this spooler ends.
   std::function<void(const std::map<std::string, platform::SpoolerQueue>&)> onEnd;
@@ -55,7 +56,9 @@ class FakeSpooler final : public platform::Spooler {
     return platform::SysResult<platform::SpoolerQueue>::Ok(it->second);
   }
   platform::SysStatus PauseQueue(const std::string& name, const std::string& message) override {
-    if (!Changeable(name)) return platform::SysStatus::Fail("pause", EPERM);
+    if (refusePause.count(name) || !Changeable(name)) {
+      return platform::SysStatus::Fail("pause", EPERM);
+    }
     queues[name].paused = true;
     // As CUPS does: a longer message is cut, wherever that falls.
     queues[name].stateMessage = message.substr(0, 1023);
@@ -84,7 +87,7 @@ class FakeSpooler final : public platform::Spooler {
   }
 };
 
-TEST(SpoolerGoOnFlag, AQueueThatCannotBeChangedStopsLaterChangesButKeepsTheirRecords) {
+TEST(SpoolerGoOnFlag, AQueueThatCannotBeChangedIsSkippedAndTheOthersAreStillHeld) {
   auto fake = std::make_unique<FakeSpooler>();
   FakeSpooler& spool = *fake;
   // Listed in name order: a, b (refuses), c.
@@ -98,13 +101,14 @@ TEST(SpoolerGoOnFlag, AQueueThatCannotBeChangedStopsLaterChangesButKeepsTheirRec
   dlg.RedirectSpoolerPrinters("LPT1", "");
   EXPECT_TRUE(spool.queues["a"].paused);
   EXPECT_FALSE(spool.queues["b"].paused);
-  EXPECT_FALSE(spool.queues["c"].paused);
+  EXPECT_TRUE(spool.queues["c"].paused);
   EXPECT_EQ(spool.queues["a"].deviceUri, kOnLpt1);  // parked, never moved
   EXPECT_EQ(dlg.savedPrinterPorts.size(), 3u);
 
   spool.refuseChange.clear();
   dlg.RestoreSpoolerPrinters();
   EXPECT_FALSE(spool.queues["a"].paused);
+  EXPECT_FALSE(spool.queues["c"].paused);
   EXPECT_TRUE(dlg.savedPrinterPorts.empty());
 }
 
@@ -235,6 +239,14 @@ TEST(QueueHolders, EveryOrderOfStartAndEndLeavesTheStateFromBefore) {
     EXPECT_TRUE(spool.queues["q"].acceptingJobs);
     EXPECT_EQ(spool.queues["q"].stateMessage, "");
   }
+
+  // A queue made to refuse jobs whose pause is then refused takes jobs again, unheld.
+  spool.queues["q"] = Queue("q", kUsbPort, "TQR-05", true);
+  spool.refusePause = {"q"};
+  EXPECT_FALSE(Hold(spool, As(100), true));
+  EXPECT_TRUE(spool.queues["q"].acceptingJobs);
+  EXPECT_FALSE(ReadParkNote(spool.queues["q"].stateMessage));
+  spool.refusePause.clear();
 
   // Two USB runs of one model: the second never takes the first one's refusal for the
   // queue's own state.
