@@ -65,10 +65,13 @@ finish_sim
 check "serial download over COM5 marked nomodem, byte for byte" same_image TQR-23_V1.00_120826.fls
 # A printer of Wine's spooler on "COM5:": the download asks the spooler to pause it
 # (OpenPrinter, SetPrinter), and goes on when Wine's spooler refuses.
-printer_key='HKLM\System\CurrentControlSet\Control\Print\Printers\Station'
-for value in "Name=Station" "Port=COM5:" "Printer Driver=VORTANE TQR-23" \
-  "Print Processor=winprint" "Datatype=RAW"; do
-  "$wine" reg add "$printer_key" /v "${value%%=*}" /d "${value#*=}" /f >/dev/null 2>&1
+# A second printer on the port is still tried when the first cannot be paused.
+printers_key='HKLM\System\CurrentControlSet\Control\Print\Printers'
+for name in Station Station2; do
+  for value in "Name=$name" "Port=COM5:" "Printer Driver=VORTANE TQR-23" \
+    "Print Processor=winprint" "Datatype=RAW"; do
+    "$wine" reg add "$printers_key\\$name" /v "${value%%=*}" /d "${value#*=}" /f >/dev/null 2>&1
+  done
 done
 start_sim serial
 ln -sf "$where" "$WINEPREFIX/dosdevices/com5"
@@ -76,10 +79,11 @@ QLX_COM5='\\.\COM5,nomodem' WINEDEBUG=+winspool run -s -p COM5 -m TQR-23 -f TQR-
 finish_sim
 check "a printer on COM5: is opened and asked to pause" \
   bash -c "grep -q 'OpenPrinter2W (L\"Station\"' err.txt && grep -q 'SetPrinterW (' err.txt"
-check "its refused pause is said and the download goes on, byte for byte" \
-  bash -c "grep -q 'printer <Station> could not be paused' err.txt && test $rc = 0 && \
+check "each refused pause is said and the download goes on, byte for byte" \
+  bash -c "grep -q 'printer <Station> could not be paused' err.txt && \
+           grep -q 'printer <Station2> could not be paused' err.txt && test $rc = 0 && \
            cmp -s TQR-23_V1.00_120826.fls got.bin"
-"$wine" reg delete "$printer_key" /f >/dev/null 2>&1
+for name in Station Station2; do "$wine" reg delete "$printers_key\\$name" /f >/dev/null 2>&1; done
 start_sim serial
 ln -sf "$where" "$WINEPREFIX/dosdevices/com5"
 run -s -p COM5 -m TQR-23 -f TQR-23_V1.00_120826.fls

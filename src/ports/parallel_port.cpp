@@ -17,13 +17,8 @@ int CParallelPort::Configure(const PortSettings& settings) {
 
 int CParallelPort::Open(int /*startReader*/) {
   if (device->IsOpen()) return isOpen ? 1 : 0;
-  openFailure = PortOpenFailure{};
-  auto node = backends.portMap->Resolve(portName);
-  if (!node) {
-    openFailure.condition = "no device node for this port name";
-    return 0;
-  }
-  openFailure.node = node->devicePath;
+  const auto node = ResolvePortNode(*backends.portMap, portName, openFailure);
+  if (!node) return 0;
   openFailure.status = device->Open(node->devicePath, platform::DeviceSharing::kExclusive);
   if (!openFailure.status) return 0;
   if (backends.isWin9xPlatform && backends.isWin9xPlatform()) {
@@ -35,13 +30,8 @@ int CParallelPort::Open(int /*startReader*/) {
 }
 
 int CParallelPort::RehearseOpen() {
-  openFailure = PortOpenFailure{};
-  auto node = backends.portMap->Resolve(portName);
-  if (!node) {
-    openFailure.condition = "no device node for this port name";
-    return 0;
-  }
-  openFailure.node = node->devicePath;
+  const auto node = ResolvePortNode(*backends.portMap, portName, openFailure);
+  if (!node) return 0;
   openFailure.status = platform::ProbeDeviceNode(node->devicePath, platform::NodeUse::kDeviceFile);
   return openFailure.status ? 1 : 0;
 }

@@ -43,3 +43,16 @@ std::string DescribePortOpenFailure(const PortOpenFailure& failure) {
   if (failure.condition == nullptr) return std::string();
   return failure.node.empty() ? failure.condition : failure.node + ": " + failure.condition;
 }
+
+std::optional<platform::PortNode> ResolvePortNode(const platform::PortMap& map,
+                                                  const std::string& portName,
+                                                  PortOpenFailure& failure) {
+  failure = PortOpenFailure{};
+  auto node = map.Resolve(portName);
+  if (node) {
+    failure.node = node->devicePath;
+  } else {
+    failure.condition = "no device node for this port name";
+  }
+  return node;
+}

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "platform/port_map.h"
 #include "platform/sys_result.h"
 
 // Why the last Open of a port failed, for the user at a terminal: the device node tried
@@ -19,3 +21,9 @@ struct PortOpenFailure {
 // node's group ("add the user to group dialout"). Empty when nothing is known.
 std::string DescribeOpenFailure(const std::string& node, const platform::SysStatus& status);
 std::string DescribePortOpenFailure(const PortOpenFailure& failure);
+
+// The node a COM or LPT port name leads to; `failure` starts afresh and names the node, or
+// says that the name leads to none.
+std::optional<platform::PortNode> ResolvePortNode(const platform::PortMap& map,
+                                                  const std::string& portName,
+                                                  PortOpenFailure& failure);

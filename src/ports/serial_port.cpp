@@ -87,13 +87,8 @@ int CSerialPort::Open(int /*startReader*/) {
 }
 
 int CSerialPort::RehearseOpen() {
-  openFailure = PortOpenFailure{};
-  auto node = backends.portMap->Resolve(portName);
-  if (!node) {
-    openFailure.condition = "no device node for this port name";
-    return 0;
-  }
-  openFailure.node = node->devicePath;
+  const auto node = ResolvePortNode(*backends.portMap, portName, openFailure);
+  if (!node) return 0;
   openFailure.status = platform::ProbeDeviceNode(node->devicePath, platform::NodeUse::kSerialLine);
   if (!openFailure.status) return 0;
   platform::SerialLineSettings lineSettings;
