@@ -150,9 +150,12 @@ class WinspoolSpooler final : public Spooler {
   }
 
   // Refusing jobs is the attribute word replaced by "raw data only"; taking them again is
-  // the word put back as it was.
+  // the word put back as it was. The word from before is recorded before it is changed, and
+  // the request's note is kept beside it even when the pause that follows is refused, so
+  // that a later start finds the printer's holders and puts the word back once they are
+  // gone.
   SysStatus SetAcceptingJobs(const std::string& name, bool accepting,
-                             const std::string& /*message*/) override {
+                             const std::string& message) override {
     Printer printer(name);
     if (!printer.get()) return SysStatus::Fail("OpenPrinterA", LastErrno());
     std::vector<BYTE> info = printer.Information();
@@ -172,7 +175,13 @@ class WinspoolSpooler final : public Spooler {
     if (!SetPrinterA(printer.get(), 2, info.data(), 0)) {
       return SysStatus::Fail("SetPrinterA", LastErrno());
     }
-    if (accepting) notes_.Erase(savedName);
+    if (accepting) {
+      notes_.Erase(savedName);
+      // A printer that was never paused keeps no note of the refusal either.
+      if ((fields->Status & PRINTER_STATUS_PAUSED) == 0) notes_.Erase(name);
+    } else if (!message.empty()) {
+      notes_.Write(name, message);
+    }
     return OkStatus();
   }
 
@@ -184,7 +193,9 @@ class WinspoolSpooler final : public Spooler {
     queue.makeAndModel = Text(printer.pDriverName);
     queue.acceptingJobs = !notes_.Read(queue.name + kAttributesSuffix).has_value();
     queue.paused = (printer.Status & PRINTER_STATUS_PAUSED) != 0;
-    if (queue.paused) queue.stateMessage = notes_.Read(queue.name).value_or(std::string());
+    if (queue.paused || !queue.acceptingJobs) {
+      queue.stateMessage = notes_.Read(queue.name).value_or(std::string());
+    }
     return queue;
   }
 
