@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <optional>
 
 // The limits of the TCP socket's waits on both systems; inside platform/ only.
 namespace platform::tcpwaits {
@@ -18,6 +21,26 @@ inline constexpr int kLongestAckCheckMs = 5;
 // taken, so progress is honest and the last acknowledgement is not far behind (Linux
 // doubles it for its own bookkeeping).
 inline constexpr int kSendBufferBytes = 256 * 1024;
+
+// What a connection's own TCP figures tell of what it sent (Windows' SIO_TCP_INFO).
+struct TcpSendFigures {
+  uint64_t bytesOut = 0;
+  uint64_t bytesRetransmitted = 0;
+  uint64_t bytesInFlight = 0;
+};
+
+// The bytes of `handed` the printer is not yet known to have taken. With the connection's
+// figures: those not yet sent (retransmissions aside) or still in flight. Without
+// them only the printer's own close after the end of the stream says it took everything.
+inline int64_t UnconfirmedBytes(const std::optional<TcpSendFigures>& figures, uint64_t handed,
+                                bool peerClosed) {
+  if (!figures) return peerClosed ? 0 : 1;
+  const uint64_t out = figures->bytesOut - std::min(figures->bytesOut, figures->bytesRetransmitted);
+  const uint64_t confirmed = out - std::min(out, figures->bytesInFlight);
+  // Nothing may be in flight either, whatever the count of bytes out says.
+  return static_cast<int64_t>(
+      std::max(handed - std::min(confirmed, handed), figures->bytesInFlight));
+}
 
 inline int MsSince(SteadyClock::time_point start) {
   return static_cast<int>(

@@ -12,6 +12,7 @@
 #include "platform/bounded_call.h"
 #include "platform/stop_request.h"
 #include "platform/tcp_socket.h"
+#include "platform/tcp_waits.h"
 
 namespace {
 
@@ -265,6 +266,21 @@ TEST_F(PrinterConnection, DoneOnlyWhenThePrinterTookEveryByte) {
     EXPECT_LT(SteadyClock::now() - begin, 2s);
     tcp.Close();
   }
+}
+
+// Windows' two sources of truth: the connection's figures, or the printer's own close.
+TEST(TcpDeliveryDecision, OnlyBytesKnownTakenCount) {
+  using platform::tcpwaits::TcpSendFigures;
+  using platform::tcpwaits::UnconfirmedBytes;
+  EXPECT_EQ(UnconfirmedBytes(TcpSendFigures{300000, 0, 0}, 300000, false), 0);
+  // Held back by a closed window: sent but still in flight.
+  EXPECT_EQ(UnconfirmedBytes(TcpSendFigures{300000, 0, 200000}, 300000, false), 200000);
+  // Retransmitted bytes are not bytes taken; unsent ones count too.
+  EXPECT_EQ(UnconfirmedBytes(TcpSendFigures{300000, 50000, 0}, 300000, false), 50000);
+  EXPECT_EQ(UnconfirmedBytes(TcpSendFigures{100000, 0, 0}, 300000, true), 200000);
+  // Without figures only the printer's close confirms, never the elapsed time.
+  EXPECT_EQ(UnconfirmedBytes(std::nullopt, 300000, false), 1);
+  EXPECT_EQ(UnconfirmedBytes(std::nullopt, 300000, true), 0);
 }
 
 TEST_F(PrinterConnection, EveryWaitEndsOnAStopRequest) {

@@ -245,20 +245,14 @@ SysResult<bool> TcpSocket::CheckDelivered(int stallTimeoutMs, int waitMs) {
     DWORD version = 0;
     TCP_INFO_v0 info{};
     DWORD got = 0;
-    int64_t pending = 0;
+    // Without the connection's TCP information (before Windows 10 1703, Wine) a printer
+    // that keeps the connection open cannot be confirmed and fails at the limit.
+    std::optional<tcpwaits::TcpSendFigures> figures;
     if (WSAIoctl(AsSocket(fd_), SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &got,
                  nullptr, nullptr) == 0) {
-      // Every byte handed over went out (retransmissions aside) and none is still in flight.
-      const uint64_t out = info.BytesOut - std::min<uint64_t>(info.BytesOut, info.BytesRetrans);
-      const uint64_t confirmed = out - std::min<uint64_t>(out, info.BytesInFlight);
-      pending = static_cast<int64_t>(bytesHanded_ - std::min(confirmed, bytesHanded_)) +
-                static_cast<int64_t>(info.BytesInFlight);
-    } else {
-      // Without the connection's TCP information (before Windows 10 1703, Wine) only the
-      // printer's own close after the end of the stream tells that it took everything; a
-      // printer that keeps the connection open cannot be confirmed and fails at the limit.
-      pending = inputEnded_ ? 0 : 1;
+      figures = tcpwaits::TcpSendFigures{info.BytesOut, info.BytesRetrans, info.BytesInFlight};
     }
+    const int64_t pending = tcpwaits::UnconfirmedBytes(figures, bytesHanded_, inputEnded_);
     if (pending == 0) {
       delivered_ = true;
       return SysResult<bool>::Ok(true);
