@@ -117,7 +117,11 @@ for r in csv.DictReader(open(sys.argv[1])):
 }
 count() { grep -Ec "$2" <<<"$(rows "$1")"; }  # count <report> <row pattern>
 sha() { sha256sum <"$1" | cut -d' ' -f1; }
-same() { [ "$1" = "$2" ]; }
+same() {  # same <got> <wanted>: says both when they differ
+  [ "$1" = "$2" ] && return 0
+  printf 'got:\n%s\nwanted:\n%s\n' "$1" "$2"
+  return 1
+}
 recap() { grep -Eq "^$2 +: .* $3" "$scratch/$1.log"; }  # recap <log> <host> <pattern>
 installed() { dpkg-query -W -f='${Status}' vrtqlx 2>/dev/null | grep -q ' installed$'; }
 # The program's --list and its dry run that refuses what the real run refuses came in
@@ -129,13 +133,14 @@ else
 fi
 
 # Fleet: station1 with two printers whose images have one name (two folders on the control
-# machine), station2 with one.
+# machine), station2 with one and a printer allowed an empty image.
 c="$scratch/control"
 fw=TQR-23_V1.00_120826.fls
 image "$c/hall-a/$fw"
 image "$c/hall-b/$fw"
 image "$c/station2/$fw"
-for s in hall-a hall-b station2-net; do start_sim "$s"; done
+image "$c/empty/$fw" 0
+for s in hall-a hall-b station2-net allowed-net; do start_sim "$s"; done
 {
   inventory_head fleet
   station station1
@@ -143,17 +148,19 @@ for s in hall-a hall-b station2-net; do start_sim "$s"; done
   net_printer hall-b "$c/hall-b/$fw"
   station station2
   net_printer station2-net "$c/station2/$fw"
+  net_printer allowed-net "$c/empty/$fw" "allow_empty: true"
 } >"$scratch/fleet.yml"
 fleet_rows() {  # fleet_rows <outcome> <exit code>: the fleet's report as it should read
   printf 'station1\thall-a\t%s\t%s\t\t%s\n' "$1" "$2" "$(sha "$c/hall-a/$fw")"
   printf 'station1\thall-b\t%s\t%s\t\t%s\n' "$1" "$2" "$(sha "$c/hall-b/$fw")"
   printf 'station2\tstation2-net\t%s\t%s\t\t%s\n' "$1" "$2" "$(sha "$c/station2/$fw")"
+  printf 'station2\tallowed-net\t%s\t%s\t\t%s\n' "$1" "$2" "$(sha "$c/empty/$fw")"
 }
 
 play fleet --check
 check "--check: the preview succeeds when every printer would download" test "$status" -eq 0
 check "--check: the report gives each printer's would-be outcome and image" \
-  test "$(rows fleet)" = "$(fleet_rows 'would download' 0)"
+  same "$(rows fleet)" "$(fleet_rows 'would download' 0)"
 left_nothing() {
   ! installed && [ ! -e "$scratch/stations/station1" ] && [ ! -e "$scratch/stations/station2" ] &&
     nothing_sent hall-a hall-b station2-net
@@ -166,105 +173,101 @@ check "the role installed the vrtqlx package" installed
 check "two same-named images of one station each reached their own printer byte for byte" \
   received hall-a "$c/hall-a/$fw" hall-b "$c/hall-b/$fw" station2-net "$c/station2/$fw"
 check "the report gives each printer downloaded with its image's SHA-256" \
-  test "$(rows fleet)" = "$(fleet_rows downloaded 0)"
+  same "$(rows fleet)" "$(fleet_rows downloaded 0)"
+check "an empty image the printer allows is sent" received allowed-net "$c/empty/$fw"
 
 # The simulators are gone: a second download would fail.
 play fleet
 check "a second run succeeds" test "$status" -eq 0
 check "it reports every printer current" same "$(rows fleet)" "$(fleet_rows current '')"
-unchanged() { recap fleet station1 'changed=0 ' && recap fleet station2 'changed=0 '; }
+# Only the report on the control machine is written.
+unchanged() { ! grep -E '^changed: ' "$scratch/fleet.log" | grep -qv -- '-> localhost\]$'; }
 check "and changes nothing" unchanged
-play fleet --check
-check "--check after it succeeds and reports every printer current" \
-  same "$status $(rows fleet)" "0 $(fleet_rows current '')"
 
-# A wave of five in which one station cannot be reached and one printer refuses
-# connections: two failures stop the rollout before the next wave. The rerun, once both
-# are mended, sends only what is left.
-stop_inventory() {  # stop_inventory <mended>
+# A wave of five with an unreachable station and one whose printers fail (connection
+# refused, an empty image, and the dry run's refusals: a COM port mapped to no device, TCP
+# port 70000): two failures stop the rollout before the next wave. The rerun, once the
+# station can be reached, sends only what is left.
+stop_inventory() {  # stop_inventory stopped|mended; ok2 and ok3 only fill the wave
   inventory_head stop
-  station gone
-  net_printer gone-net "$c/gone/$fw"
+  idle() { printf '    %s:\n      vrtqlx_work_dir: %s\n      vrtqlx_printers: []\n' "$1" "$scratch/stations/$1"; }
+  idle gone
   [ "$1" = mended ] || printf '      ansible_connection: ssh\n      ansible_host: 127.0.0.1\n      ansible_port: 1\n'
   station refused
   net_printer refused-net "$c/refused/$fw"
-  for s in ok1 ok2 ok3 late1 late2; do
+  net_printer empty-net "$c/empty/$fw"
+  if [ "$has_list" = 1 ]; then
+    printf '        - {name: com, model: TQR-23, port: COM1, baud: 115200, file: "%s"}\n' "$c/refused/$fw"
+    printf '        - {name: badport, model: TQR-23, port: NET, address: 127.0.0.1, tcpport: 70000, file: "%s"}\n' \
+      "$c/refused/$fw"
+    printf '      vrtqlx_environment: {QLX_COM1: /nonexistent}\n'
+  fi
+  idle ok2
+  idle ok3
+  for s in ok1 late1 late2; do
     station "$s"
     net_printer "$s-net" "$c/$s/$fw"
   done
 }
-for s in gone refused ok1 ok2 ok3 late1 late2; do image "$c/$s/$fw"; done
-for s in gone-net ok1-net ok2-net ok3-net late1-net late2-net; do start_sim "$s"; done
+for s in refused ok1 late1 late2; do image "$c/$s/$fw"; done
+for s in ok1-net late1-net late2-net; do start_sim "$s"; done
 refuse refused-net
+port[empty-net]=${port[refused-net]}
 stop_inventory stopped >"$scratch/stop.yml"
+refusal_rows() { rows stop | grep -E $'^refused\t(com|badport)\t' | cut -f 1-5; }
+
+play stop --check
+check "--check: stations with a printer that would fail, or unreachable, fail; no others" \
+  same "$status $(recap stop gone 'failed=1 ' && recap stop refused 'failed=1 ' && recap stop ok1 'failed=0 ' && echo ok)" "2 ok"
+check "--check: the refused printer would download (the dry run opens no port), the empty image fails" \
+  same "$(rows stop | grep -E $'^refused\t(refused|empty)-net\t' | cut -f 2-5 | tr '\t\n' '|;')" \
+  'refused-net|would download|0|;empty-net|failed||empty image;'
+previewed=$(refusal_rows)
+
 play stop
-check "two failures in a wave of five, one of them unreachable, stop the rollout" test "$status" -ne 0
+check "two failures in a wave of five, one of them an unreachable station, stop the rollout" \
+  test "$status" -ne 0
 check "the unreachable station is reported with Ansible's reason" \
-  grep -Eq $'^gone\tgone-net\tunreachable\t\t.*(port 1|[Cc]onnection refused)' <<<"$(rows stop)"
+  grep -Eq $'^gone\t\tunreachable\t\t.*(port 1|[Cc]onnection refused)' <<<"$(rows stop)"
 check "the refused printer failed with exit code 2 and the connect error with its reason" \
   grep -qx $'refused\trefused-net\tfailed\t2\tSocket Connect Error! ip=127.0.0.1, tcpport='"${port[refused-net]}"$' (connect: Connection refused)\t'"$(sha "$c/refused/$fw")" \
   <<<"$(rows stop)"
+check "the empty image failed with the reason \"empty image\"" \
+  grep -qx $'refused\tempty-net\tfailed\t\tempty image\t'"$(sha "$c/empty/$fw")" <<<"$(rows stop)"
 check "Ansible failed that station with the program's reason" \
   grep -q "fatal: \[refused\]: FAILED.*Socket Connect Error! ip=127.0.0.1, tcpport=${port[refused-net]}.*Connection refused" \
   "$scratch/stop.log"
-check "the other three of the wave downloaded" test "$(count stop $'^ok[123]\tok[123]-net\tdownloaded\t0\t')" -eq 3
+check "the other printer of the wave downloaded" \
+  test "$(count stop $'^ok1\tok1-net\tdownloaded\t0\t')" -eq 1
 check "the next wave is reported as not run" test "$(count stop $'^late[12]\t.*\tnot run\t')" -eq 2
 check "and its printers received nothing" nothing_sent late1-net late2-net
-start_sim refused-net
-stop_inventory mended >"$scratch/stop.yml"
-play stop
-check "the rerun after the stop succeeds" test "$status" -eq 0
-check "what had been downloaded is current" test "$(count stop $'^ok[123]\tok[123]-net\tcurrent\t\t')" -eq 3
-rest_sent() {
-  [ "$(count stop $'\tdownloaded\t0\t')" -eq 4 ] && received gone-net "$c/gone/$fw" \
-    refused-net "$c/refused/$fw" late1-net "$c/late1/$fw" late2-net "$c/late2/$fw"
-}
-check "and only the rest was sent, byte for byte" rest_sent
-
-# Empty images and the dry run's refusals, previewed and for real: a 0-byte image fails its
-# printer unless the printer allows it; a COM port mapped to no device and a TCP port out
-# of range are refused by the dry run as by the real run.
-image "$c/empty/$fw" 0
-image "$c/fine/$fw"
-for s in fine-net empty-net allowed-net; do start_sim "$s"; done
-{
-  inventory_head refusals
-  station fine
-  net_printer fine-net "$c/fine/$fw"
-  station empty
-  net_printer empty-net "$c/empty/$fw"
-  net_printer allowed-net "$c/empty/$fw" "allow_empty: true"
-  if [ "$has_list" = 1 ]; then
-    station com
-    printf '        - {name: com, model: TQR-23, port: COM1, baud: 115200, file: "%s"}\n' "$c/fine/$fw"
-    printf '      vrtqlx_environment: {QLX_COM1: /nonexistent}\n'
-    station badport
-    printf '        - {name: badport, model: TQR-23, port: NET, address: 127.0.0.1, tcpport: 70000, file: "%s"}\n' "$c/fine/$fw"
-  fi
-} >"$scratch/refusals.yml"
-refusal_rows() { rows refusals | grep -E $'^(com|badport)\t' | cut -f 1-5; }
-empty_rows() { rows refusals | grep -E $'^(fine|empty)\t' | cut -f 1-5 | tr '\t\n' '|;'; }
-play refusals --check
-check "--check: an empty image fails its printer, unless allowed" same "$(empty_rows)" \
-  'fine|fine-net|would download|0||;empty|empty-net|failed||empty image;empty|allowed-net|would download|0||;'
-check "--check: the station of a printer that would fail fails, the others do not" \
-  same "$status $(recap refusals fine 'failed=0 ' && recap refusals empty 'failed=1 ' && echo ok)" "2 ok"
-previewed=$(refusal_rows)
 if [ "$has_list" = 1 ]; then
-  check "--check: the dry run refuses an unmapped COM port and TCP port 70000 with exit code 2" \
-    test "$(grep -Ec $'^(com\tcom|badport\tbadport)\tfailed\t2\t.+' <<<"$previewed")" -eq 2
-fi
-play refusals
-check "for real: the empty image failed, the allowed one and the other printer downloaded" \
-  same "$(empty_rows)" 'fine|fine-net|downloaded|0||;empty|empty-net|failed||empty image;empty|allowed-net|downloaded|0||;'
-check "and the allowed empty image and the other image arrived as they are" \
-  received fine-net "$c/fine/$fw" allowed-net "$c/empty/$fw"
-if [ "$has_list" = 1 ]; then
-  check "the real runs refuse them with the dry run's exit codes and reasons" \
-    test "$(refusal_rows)" = "$previewed"
+  # The same jobs run for real by the program itself, outside the role.
+  real_refusal() {  # real_refusal <name> <job options>…: its row as the role gives it
+    local name=$1
+    shift
+    (cd "$scratch" && QLX_COM1=/nonexistent CUPS_SERVER="$scratch/no-cups.sock" \
+      vrtqlx --json --quiet --log "$scratch/real.log" -s "$@" -m TQR-23 -f "$c/refused/$fw") |
+      python3 -c 'import json, sys
+r = json.load(sys.stdin)
+print("\t".join(["refused", sys.argv[1], r["outcome"], str(r["exit_code"]), r["reason"]]))' "$name"
+  }
+  check "the dry run refuses an unmapped COM port and TCP port 70000, in check mode as for real" \
+    same "$(grep -Ec $'\t(failed|invalid parameters)\t[12]\t.+' <<<"$previewed") $(refusal_rows)" "2 $previewed"
+  check "with the exit codes and reasons of the program's real runs" same "$previewed" \
+    "$(real_refusal com -p COM1 -b 115200; real_refusal badport -p NET 127.0.0.1 -tcpport 70000)"
 else
   echo "NOT RUN  dry-run refusals against the real runs: the program has no --list"
 fi
+
+stop_inventory mended >"$scratch/stop.yml"
+play stop
+check "the rerun goes past the first wave (one failed station of five)" \
+  same "$status $(recap stop refused 'failed=1 ' && recap stop ok1 'failed=0 ' && echo ok)" "2 ok"
+check "what had been downloaded is current" \
+  test "$(count stop $'^ok1\tok1-net\tcurrent\t\t')" -eq 1
+check "only the rest was sent, byte for byte" \
+  received late1-net "$c/late1/$fw" late2-net "$c/late2/$fw"
 
 # Discovery on stations with a fake sysfs tree holding one TQR-23 on USB.
 if [ "$has_list" = 1 ]; then
