@@ -12,7 +12,7 @@ ARGS       ?=
 
 .PHONY: all deps deps-test deps-windows uninstall build check test test-asan test-tsan fuzz package check-package install run bench screenshots \
   screenshots-windows format clean windows test-windows bench-windows check-layout check-drivers \
-  check-fleet
+  check-fleet lint-fleet
 
 all: build
 
@@ -117,10 +117,15 @@ WINDOWS_CHECK := windows-build-64 windows-build-32+windows-smoke-64 windows-inst
 test-windows:
 	@DEPS_GROUP=windows bash scripts/check.sh $(WINDOWS_CHECK)
 
-# The Ansible role of packaging/ansible/ rolls the package and firmware out to 20 stations
-# on this machine in waves of five (root; installs the package and purges it again).
+# The Ansible role of packaging/ansible/ rolls the package and firmware out to stations on
+# this machine: preview, rollout, reruns, a stopped wave, refusals, discovery; ansible-lint
+# beside it (root; installs the package and purges it again).
 check-fleet: deps-test package
 	@bash scripts/check-fleet.sh $(BUILD)
+
+# ansible-lint on the fleet role alone (check-fleet runs it too).
+lint-fleet: deps-test
+	@bash scripts/lint-fleet.sh
 
 # The shared services stay free of any one system's headers.
 check-layout:

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# `make check`: the Ansible role packaging/ansible/roles/vrtqlx_firmware rolls the vrtqlx
-# package and firmware out to 20 stations on this machine (local connection, each with its
-# own working directory and printer simulator), in waves of five. All images arrive byte
-# for byte except at the one station whose printer refuses connections, which is reported
-# with its reason while the others finish; two failures in a wave stop the rollout. Runs
-# as root on a machine without vrtqlx installed (the role installs it, the end purges it).
+# `make check`: the Ansible role packaging/ansible/roles/vrtqlx_firmware on stations of this
+# machine (local connection, each with its own working directory and printer simulators):
+# a preview with --check, a rollout in which two printers of one station have same-named
+# images, a second run and a rerun after a stopped rollout (only what is left is sent), an
+# unreachable station, an empty image, dry-run refusals in check mode and for real, and
+# `--tags discover` on fake sysfs trees; ansible-lint runs beside them. Runs as root on a
+# machine without vrtqlx installed (the role installs it, the end purges it).
 set -uo pipefail
 build=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +18,6 @@ if [ "$(id -u)" -ne 0 ] || dpkg-query -W vrtqlx >/dev/null 2>&1 || [ ! -f "$pack
 fi
 start=$(date +%s.%N)
 scratch=$(mktemp -d)
-sims=()
 cleanup() {
   local running
   read -ra running <<<"$(jobs -p | tr '\n' ' ')"
@@ -29,8 +29,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+bash "$root/scripts/lint-fleet.sh" >"$scratch/lint.log" 2>&1 &
+lint=$!
+
 # Ansible reads no configuration of this machine and leaves nothing in it.
-mkdir -p "$scratch/ansible/tmp" "$scratch/ansible/remote"
+mkdir -p "$scratch/ansible/tmp" "$scratch/ansible/remote" "$scratch/sim" "$scratch/stations"
 cat >"$scratch/ansible/ansible.cfg" <<CFG
 [defaults]
 home = $scratch/ansible
@@ -38,6 +41,11 @@ local_tmp = $scratch/ansible/tmp
 remote_tmp = $scratch/ansible/remote
 interpreter_python = /usr/bin/python3
 forks = 5
+gathering = explicit
+# The controller waits on its workers in a loop: every millisecond (the default) costs a
+# share of a core for the whole run.
+internal_poll_interval = 0.02
+callbacks_enabled =
 retry_files_enabled = false
 display_skipped_hosts = false
 nocows = true
@@ -48,115 +56,266 @@ export ANSIBLE_CONFIG="$scratch/ansible/ansible.cfg" ANSIBLE_HOME="$scratch/ansi
 export ANSIBLE_LOCAL_TEMP="$scratch/ansible/tmp" ANSIBLE_REMOTE_TEMP="$scratch/ansible/remote"
 export ANSIBLE_NOCOLOR=1 ANSIBLE_FORCE_COLOR=0 DEBIAN_FRONTEND=noninteractive
 
-# start_sim <name>: a printer simulator for a station; its port goes into port[<name>].
-declare -A port
+# start_sim <name>: a printer simulator that takes one image; its port goes into
+# port[<name>], what it received into $scratch/sim/<name>.bin.
+declare -A port sim
 start_sim() {
   local out="$scratch/sim/$1" _
   : >"$out.txt"
   "$build/qlx-printer-sim" tcp --port 0 --out "$out.bin" >"$out.txt" 2>&1 &
-  sims+=($!)
+  sim[$1]=$!
   for _ in $(seq 100); do
     port[$1]=$(sed -n 's/^ready 127\.0\.0\.1://p' "$out.txt")
     [ -n "${port[$1]}" ] && return 0
     sleep 0.05
   done
-  return 1
+  echo "fleet: the printer simulator $1 did not start; 0 passed, 1 failed"
+  exit 1
 }
-# write_station <inventory> <name> [refused]: a station with one TQR-23 on NET; with
-# "refused" its simulator is stopped again, so that nobody listens on its port.
-write_station() {
-  local dir="$scratch/control/$2"
-  mkdir -p "$dir" "$scratch/stations/$2"
-  head -c $((40000 + RANDOM)) /dev/urandom >"$dir/TQR-23_V1.00_120826.fls"
-  start_sim "$2" || return 1
-  if [ "${3:-}" = refused ]; then
-    kill "${sims[-1]}" && wait "${sims[-1]}" 2>/dev/null
-  fi
-  cat >>"$1" <<HOST
-    $2:
-      vrtqlx_work_dir: $scratch/stations/$2
-      vrtqlx_log_file: $scratch/stations/$2/vrtqlx.log
-      vrtqlx_printers:
-        - name: $2-net
-          model: TQR-23
-          port: NET
-          address: 127.0.0.1
-          tcpport: ${port[$2]}
-          file: $dir/TQR-23_V1.00_120826.fls
-HOST
+refuse() {  # refuse <name>: a port on which nobody listens
+  start_sim "$1"
+  kill "${sim[$1]}" && wait "${sim[$1]}" 2>/dev/null
 }
-write_inventory_head() {  # write_inventory_head <inventory> <report>
-  cat >"$1" <<INV
-printers:
-  vars:
-    ansible_connection: local
-    vrtqlx_package_file: $package
-    vrtqlx_report_file: $2
-  hosts:
-INV
+image() {  # image <path> [bytes]: a firmware file of random bytes
+  mkdir -p "$(dirname "$1")"
+  head -c "${2:-$((40000 + RANDOM))}" /dev/urandom >"$1"
 }
-# Rows of a report: host, outcome, exit code, reason (tab-separated), one a line.
-report_rows() {
+received() {  # received <sim> <file> [<sim> <file>]…: each simulator took its file byte for byte
+  while [ $# -ge 2 ]; do
+    wait "${sim[$1]}" 2>/dev/null
+    cmp -s "$2" "$scratch/sim/$1.bin" || return 1
+    shift 2
+  done
+}
+nothing_sent() {  # nothing_sent <sim>…
+  local s
+  for s in "$@"; do [ -s "$scratch/sim/$s.bin" ] && return 1; done
+  return 0
+}
+inventory_head() {  # inventory_head <name> [installed]: printers' vars, its report is $scratch/<name>.csv
+  printf 'printers:\n  vars:\n    ansible_connection: local\n    vrtqlx_package_file: %s\n' "$package"
+  # After the fleet's rollout the package is there: later plays leave it as it is.
+  [ "${2:-}" = installed ] && printf '    vrtqlx_install: false\n'
+  printf '    vrtqlx_report_file: %s\n  hosts:\n' "$scratch/$1.csv"
+}
+station() {  # station <name>: a host with its own working directory; its printers follow
+  printf '    %s:\n      vrtqlx_work_dir: %s\n' "$1" "$scratch/stations/$1"
+  printf '      vrtqlx_log_file: %s\n      vrtqlx_printers:\n' "$scratch/stations/$1.log"
+}
+net_printer() {  # net_printer <sim> <file> [more]: a TQR-23 reached at that simulator's port
+  printf '        - {name: %s, model: TQR-23, port: NET, address: 127.0.0.1, tcpport: %s, file: "%s"%s}\n' \
+    "$1" "${port[$1]}" "$2" "${3:+, $3}"
+}
+play() {  # play <inventory name> [ansible-playbook options]: its exit status in $status
+  local name=$1
+  shift
+  ansible-playbook -i "$scratch/$name.yml" "$@" "$root/packaging/ansible/site.yml" \
+    >"$scratch/$name.log" 2>&1
+  status=$?
+  logs+=("$scratch/$name.log")
+}
+logs=()
+# Rows of a report: host, printer, outcome, exit code, reason, SHA-256 (tab-separated).
+rows() {
   python3 -c 'import csv, sys
 for r in csv.DictReader(open(sys.argv[1])):
-    print("\t".join([r["host"], r["outcome"], r["exit_code"], r["reason"]]))' "$1"
+    print("\t".join([r["host"], r["printer"], r["outcome"], r["exit_code"], r["reason"], r["sha256"]]))' \
+    "$scratch/$1.csv" 2>&1
 }
-mkdir -p "$scratch/sim"
+count() { grep -Ec "$2" <<<"$(rows "$1")"; }  # count <report> <row pattern>
+sha() { sha256sum <"$1" | cut -d' ' -f1; }
+same() {  # same <got> <wanted>: says both when they differ
+  [ "$1" = "$2" ] && return 0
+  printf 'got:\n%s\nwanted:\n%s\n' "$1" "$2"
+  return 1
+}
+recap() { grep -Eq "^$2 +: .* $3" "$scratch/$1.log"; }  # recap <log> <host> <pattern>
+installed() { dpkg-query -W -f='${Status}' vrtqlx 2>/dev/null | grep -q ' installed$'; }
+# The program's --list and its dry run that refuses what the real run refuses came in
+# together: without them those cases are not run and count neither way.
+if timeout 10 "$build/vrtqlx" --list --json 2>/dev/null | grep -q '^{'; then
+  has_list=1
+else
+  has_list=0
+fi
 
-# The rollout: 20 stations, the 7th one's printer refuses connections.
-inventory="$scratch/fleet.yml"
-report="$scratch/report.csv"
-write_inventory_head "$inventory" "$report"
-for n in $(seq -w 1 20); do
-  write_station "$inventory" "station$n" "$([ "$n" = 07 ] && echo refused)" || {
-    echo "fleet: a printer simulator did not start; 0 passed, 1 failed"
-    exit 1
-  }
-done
-ansible-playbook -i "$inventory" "$root/packaging/ansible/site.yml" >"$scratch/fleet.log" 2>&1
-status=$?
-check "the rollout ends with one failed station (exit code 2)" test "$status" -eq 2
-check "the role installed the vrtqlx package" \
-  bash -c "dpkg-query -W -f='\${Status}' vrtqlx 2>/dev/null | grep -q ' installed\$'"
-arrived=0
-for n in $(seq -w 1 20); do
-  [ "$n" = 07 ] && continue
-  wait "${sims[$((10#$n - 1))]}" 2>/dev/null
-  cmp -s "$scratch/control/station$n/TQR-23_V1.00_120826.fls" "$scratch/sim/station$n.bin" &&
-    arrived=$((arrived + 1))
-done
-check "19 images arrived byte for byte" test "$arrived" -eq 19
-rows=$(report_rows "$report" 2>&1)
-check "the report lists all 20 stations" test "$(grep -c . <<<"$rows")" -eq 20
-check "19 of them downloaded" test "$(grep -c $'\tdownloaded\t0\t' <<<"$rows")" -eq 19
-check "the refused one failed with exit code 2 and the connect error and its reason" \
-  grep -qx $'station07\tfailed\t2\tSocket Connect Error! ip=127.0.0.1, tcpport='"${port[station07]}"' (connect: Connection refused)' <<<"$rows"
+# Fleet: one station with four printers, two of whose images have one name (two folders on
+# the control machine), one of them allowed an empty image; they download side by side.
+c="$scratch/control"
+fw=TQR-23_V1.00_120826.fls
+image "$c/hall-a/$fw"
+image "$c/hall-b/$fw"
+image "$c/hall-c/$fw"
+image "$c/empty/$fw" 0
+for s in hall-a hall-b hall-c allowed-net; do start_sim "$s"; done
+{
+  inventory_head fleet
+  station station1
+  net_printer hall-a "$c/hall-a/$fw"
+  net_printer hall-b "$c/hall-b/$fw"
+  net_printer hall-c "$c/hall-c/$fw"
+  net_printer allowed-net "$c/empty/$fw" "allow_empty: true"
+} >"$scratch/fleet.yml"
+fleet_rows() {  # fleet_rows <outcome> <exit code>: the fleet's report as it should read
+  printf 'station1\thall-a\t%s\t%s\t\t%s\n' "$1" "$2" "$(sha "$c/hall-a/$fw")"
+  printf 'station1\thall-b\t%s\t%s\t\t%s\n' "$1" "$2" "$(sha "$c/hall-b/$fw")"
+  printf 'station1\thall-c\t%s\t%s\t\t%s\n' "$1" "$2" "$(sha "$c/hall-c/$fw")"
+  printf 'station1\tallowed-net\t%s\t%s\t\t%s\n' "$1" "$2" "$(sha "$c/empty/$fw")"
+}
+
+play fleet --check
+check "--check: the preview succeeds when every printer would download" test "$status" -eq 0
+check "--check: the report gives each printer's would-be outcome and image" \
+  same "$(rows fleet)" "$(fleet_rows 'would download' 0)"
+left_nothing() {
+  ! installed && [ ! -e "$scratch/stations/station1" ] &&
+    nothing_sent hall-a hall-b hall-c
+}
+check "--check: nothing was installed, sent or left on the stations" left_nothing
+
+play fleet
+check "the rollout succeeds" test "$status" -eq 0
+check "the role installed the vrtqlx package" installed
+check "two same-named images of one station each reached their own printer byte for byte" \
+  received hall-a "$c/hall-a/$fw" hall-b "$c/hall-b/$fw" hall-c "$c/hall-c/$fw"
+check "the report gives each printer downloaded with its image's SHA-256" \
+  same "$(rows fleet)" "$(fleet_rows downloaded 0)"
+check "an empty image the printer allows is sent" received allowed-net "$c/empty/$fw"
+
+# The simulators are gone: a second download would fail.
+play fleet
+check "a second run succeeds" test "$status" -eq 0
+check "it reports every printer current" same "$(rows fleet)" "$(fleet_rows current '')"
+# Only the report on the control machine is written.
+unchanged() { ! grep -E '^changed: ' "$scratch/fleet.log" | grep -qv -- '-> localhost\]$'; }
+check "and changes nothing" unchanged
+
+# A wave of five with an unreachable station and one whose printers fail (connection
+# refused, an empty image, and the dry run's refusals: a COM port mapped to no device, TCP
+# port 70000): two failures stop the rollout before the next wave. The rerun, once the
+# station can be reached, sends only what is left.
+stop_inventory() {  # stop_inventory stopped|mended; ok2 and ok3 only fill the wave; late is the next
+  inventory_head stop installed
+  idle() { printf '    %s:\n      vrtqlx_work_dir: %s\n      vrtqlx_printers: []\n' "$1" "$scratch/stations/$1"; }
+  idle gone
+  [ "$1" = mended ] || printf '      ansible_connection: ssh\n      ansible_host: 127.0.0.1\n      ansible_port: 1\n'
+  station refused
+  net_printer refused-net "$c/refused/$fw"
+  net_printer empty-net "$c/empty/$fw"
+  if [ "$has_list" = 1 ]; then
+    printf '        - {name: com, model: TQR-23, port: COM1, baud: 115200, file: "%s"}\n' "$c/refused/$fw"
+    printf '        - {name: badport, model: TQR-23, port: NET, address: 127.0.0.1, tcpport: 70000, file: "%s"}\n' \
+      "$c/refused/$fw"
+    printf '      vrtqlx_environment: {QLX_COM1: /nonexistent}\n'
+  fi
+  idle ok2
+  idle ok3
+  station ok1
+  net_printer ok1-net "$c/ok1/$fw"
+  station late
+  net_printer late1-net "$c/late1/$fw"
+  net_printer late2-net "$c/late2/$fw"
+}
+for s in refused ok1 late1 late2; do image "$c/$s/$fw"; done
+for s in ok1-net late1-net late2-net; do start_sim "$s"; done
+refuse refused-net
+port[empty-net]=${port[refused-net]}
+stop_inventory stopped >"$scratch/stop.yml"
+refusal_rows() { rows stop | grep -E $'^refused\t(com|badport)\t' | cut -f 1-5; }
+
+play stop --check
+check "--check: stations with a printer that would fail, or unreachable, fail; no others" \
+  same "$status $(recap stop gone 'failed=1 ' && recap stop refused 'failed=1 ' && recap stop ok1 'failed=0 ' && echo ok)" "2 ok"
+check "--check: the refused printer would download (the dry run opens no port), the empty image fails" \
+  same "$(rows stop | grep -E $'^refused\t(refused|empty)-net\t' | cut -f 2-5 | tr '\t\n' '|;')" \
+  'refused-net|would download|0|;empty-net|failed||empty image;'
+previewed=$(refusal_rows)
+
+play stop
+check "two failures in a wave of five, one of them an unreachable station, stop the rollout" \
+  test "$status" -ne 0
+check "the unreachable station is reported with Ansible's reason" \
+  grep -Eq $'^gone\t\tunreachable\t\t.*(port 1|[Cc]onnection refused)' <<<"$(rows stop)"
+check "the refused printer failed with exit code 2 and the connect error with its reason" \
+  grep -qx $'refused\trefused-net\tfailed\t2\tSocket Connect Error! ip=127.0.0.1, tcpport='"${port[refused-net]}"$' (connect: Connection refused)\t'"$(sha "$c/refused/$fw")" \
+  <<<"$(rows stop)"
+check "the empty image failed with the reason \"empty image\"" \
+  grep -qx $'refused\tempty-net\tfailed\t\tempty image\t'"$(sha "$c/empty/$fw")" <<<"$(rows stop)"
 check "Ansible failed that station with the program's reason" \
-  grep -q "fatal: \[station07\]: FAILED.*Socket Connect Error! ip=127.0.0.1, tcpport=${port[station07]}.*Connection refused" \
-  "$scratch/fleet.log"
-check "and only that station" \
-  grep -Eq '^station07 +: .*failed=1' "$scratch/fleet.log"
+  grep -q "fatal: \[refused\]: FAILED.*Socket Connect Error! ip=127.0.0.1, tcpport=${port[refused-net]}.*Connection refused" \
+  "$scratch/stop.log"
+check "the other printer of the wave downloaded" \
+  test "$(count stop $'^ok1\tok1-net\tdownloaded\t0\t')" -eq 1
+check "the next wave is reported as not run" test "$(count stop $'^late\tlate[12]-net\tnot run\t')" -eq 2
+check "and its printers received nothing" nothing_sent late1-net late2-net
+if [ "$has_list" = 1 ]; then
+  # The same jobs run for real by the program itself, outside the role.
+  real_refusal() {  # real_refusal <name> <job options>…: its row as the role gives it
+    local name=$1
+    shift
+    (cd "$scratch" && QLX_COM1=/nonexistent CUPS_SERVER="$scratch/no-cups.sock" \
+      vrtqlx --json --quiet --log "$scratch/real.log" -s "$@" -m TQR-23 -f "$c/refused/$fw") |
+      python3 -c 'import json, sys
+r = json.load(sys.stdin)
+print("\t".join(["refused", sys.argv[1], r["outcome"], str(r["exit_code"]), r["reason"]]))' "$name"
+  }
+  check "the dry run refuses an unmapped COM port and TCP port 70000, in check mode as for real" \
+    same "$(grep -Ec $'\t(failed|invalid parameters)\t[12]\t.+' <<<"$previewed") $(refusal_rows)" "2 $previewed"
+  check "with the exit codes and reasons of the program's real runs" same "$previewed" \
+    "$(real_refusal com -p COM1 -b 115200; real_refusal badport -p NET 127.0.0.1 -tcpport 70000)"
+else
+  echo "NOT RUN  dry-run refusals against the real runs: the program has no --list"
+fi
 
-# Two refusing printers in a wave of five (40 %) stop the rollout before the next wave.
-inventory="$scratch/stop.yml"
-report="$scratch/stop.csv"
-write_inventory_head "$inventory" "$report"
-for n in 1 2; do write_station "$inventory" "refused$n" refused; done
-for n in 1 2 3; do
-  printf '    idle%s:\n      vrtqlx_work_dir: %s\n      vrtqlx_printers: []\n' "$n" "$scratch/stations/idle$n" >>"$inventory"
-done
-for n in 1 2; do write_station "$inventory" "late$n"; done
-ansible-playbook -i "$inventory" "$root/packaging/ansible/site.yml" >"$scratch/stop.log" 2>&1
-status=$?
-rows=$(report_rows "$report" 2>&1)
-check "two failures in a wave of five stop the rollout" test "$status" -ne 0
-check "the next wave is reported as not run" \
-  test "$(grep -Ec $'^late[12]\tnot run\t' <<<"$rows")" -eq 2
-check "and its printers received nothing" \
-  test ! -s "$scratch/sim/late1.bin" -a ! -s "$scratch/sim/late2.bin"
+stop_inventory mended >"$scratch/stop.yml"
+play stop
+check "the rerun goes past the first wave (one failed station of five)" \
+  same "$status $(recap stop refused 'failed=1 ' && recap stop ok1 'failed=0 ' && echo ok)" "2 ok"
+check "what had been downloaded is current" \
+  test "$(count stop $'^ok1\tok1-net\tcurrent\t\t')" -eq 1
+check "only the rest was sent, byte for byte" \
+  received late1-net "$c/late1/$fw" late2-net "$c/late2/$fw"
 
+# Discovery on stations with a fake sysfs tree holding one TQR-23 on USB.
+if [ "$has_list" = 1 ]; then
+  {
+    inventory_head discover installed
+    printf '    vrtqlx_discovery_file: %s\n    vrtqlx_discovery_csv: %s\n' \
+      "$scratch/stations.json" "$scratch/stations.csv"
+    for s in disc1 disc2; do
+      t="$scratch/trees/$s"
+      mkdir -p "$t/sys/bus/usb/devices/1-2/1-2:1.0/usbmisc/lp0" "$t/dev/usb"
+      echo 7a3c >"$t/sys/bus/usb/devices/1-2/idVendor"
+      echo 0117 >"$t/sys/bus/usb/devices/1-2/idProduct"
+      : >"$t/dev/usb/lp0"
+      station "$s"
+      printf '        - {name: u, model: TQR-23, port: USB, file: "%s"}\n' "$c/fine/$fw"
+      printf '      vrtqlx_environment: {QLX_SYSFS_ROOT: "%s", QLX_DEV_ROOT: "%s"}\n' "$t/sys" "$t/dev"
+    done
+  } >"$scratch/discover.yml"
+  play discover --tags discover
+  check "--tags discover: every station's printers are gathered into one report" python3 -c '
+import json, sys
+found = json.load(open(sys.argv[1]))
+assert sorted(found) == ["disc1", "disc2"], found
+for host in found:
+    usb = found[host]["usb"]
+    assert [p["model"] for p in usb] == ["TQR-23"], found
+    assert usb[0]["node"] == sys.argv[2] + "/trees/" + host + "/dev/usb/lp0", found
+' "$scratch/stations.json" "$scratch"
+  check "and into a CSV, one row per printer" \
+    test "$(grep -c '^"disc[12]","usb","USB",".*/dev/usb/lp0","TQR-23",' "$scratch/stations.csv")" -eq 2
+  check "and nothing else ran: no working directory, no rollout report" \
+    same "$status $(ls "$scratch/stations/disc1" "$scratch/discover.csv" 2>/dev/null)" "0 "
+else
+  echo "NOT RUN  --tags discover: the program has no --list"
+fi
+
+wait "$lint"
+check "ansible-lint passes the role and the playbook at the production profile" \
+  grep -q '^Passed with production profile' "$scratch/lint.log"
 if [ "$failed" -ne 0 ]; then
-  tail -n 40 "$scratch/fleet.log" "$scratch/stop.log"
+  tail -n 40 "${logs[@]}" "$scratch/lint.log"
 fi
 cleanup
 trap - EXIT

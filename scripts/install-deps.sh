@@ -5,8 +5,8 @@
 #   install-deps.sh test      and what the Linux tests run: a private CUPS scheduler, srecord,
 #                             the fuzzer's clang, the package checks (lintian), the QEMU guest
 #                             of the driver checks (its kernel is fetched into the build tree
-#                             by scripts/drivers-guest/kernel.sh), Ansible for the fleet
-#                             rollout's check
+#                             by scripts/drivers-guest/kernel.sh), Ansible and ansible-lint
+#                             for the fleet rollout's check
 #   install-deps.sh windows   and the Windows programs: MinGW-w64 (64- and 32-bit), Wine
 #                             (with its 32-bit side from the i386 architecture), Xvfb, NSIS
 #   install-deps.sh check     all of it (make check)
@@ -34,7 +34,7 @@ test=(
   clang-format clang libclang-rt-14-dev
   cups-daemon cups-client srecord desktop-file-utils lintian
   qemu-system-x86 busybox-static kmod cpio
-  ansible-core logrotate
+  ansible-core ansible-lint logrotate
 )
 windows=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386
