@@ -92,10 +92,11 @@ nothing_sent() {  # nothing_sent <sim>…
   for s in "$@"; do [ -s "$scratch/sim/$s.bin" ] && return 1; done
   return 0
 }
-inventory_head() {  # inventory_head <name> [installed]: printers' vars, its report is $scratch/<name>.csv
+inventory_head() {  # inventory_head <name> [installed [more vars]]: printers' vars, its report is $scratch/<name>.csv
   printf 'printers:\n  vars:\n    ansible_connection: local\n    vrtqlx_package_file: %s\n' "$package"
   # After the fleet's rollout the package is there: later plays leave it as it is.
   [ "${2:-}" = installed ] && printf '    vrtqlx_install: false\n'
+  [ -n "${3:-}" ] && printf '%s\n' "$3"
   printf '    vrtqlx_report_file: %s\n  hosts:\n' "$scratch/$1.csv"
 }
 station() {  # station <name>: a host with its own working directory; its printers follow
@@ -279,9 +280,8 @@ check "only the rest was sent, byte for byte" \
 # Discovery on stations with a fake sysfs tree holding one TQR-23 on USB.
 if [ "$has_list" = 1 ]; then
   {
-    inventory_head discover installed
-    printf '    vrtqlx_discovery_file: %s\n    vrtqlx_discovery_csv: %s\n' \
-      "$scratch/stations.json" "$scratch/stations.csv"
+    inventory_head discover installed "$(printf '    vrtqlx_discovery_file: %s\n    vrtqlx_discovery_csv: %s' \
+      "$scratch/stations.json" "$scratch/stations.csv")"
     for s in disc1 disc2; do
       t="$scratch/trees/$s"
       mkdir -p "$t/sys/bus/usb/devices/1-2/1-2:1.0/usbmisc/lp0" "$t/dev/usb"
