@@ -104,17 +104,24 @@ for name in 'C:\fw\x.fls' '\\station\fw\x.fls'; do
   check "-f $name opens the file" bash -c "test $rc = 0 && cmp -s '$WINEPREFIX/drive_c/fw/x.fls' got.bin"
 done
 
-# Printers that stop reading, close or reset after 100000 of 300000 bytes: never a success
-# for bytes the printer did not take, and the reason is the system's own text.
+# Printers that stop reading, close or reset after 100000 bytes: never a success for bytes
+# the printer did not take, and the reason is the system's own text. The image of a printer
+# that closes is larger than what the system can hold in its buffers: without the
+# connection's TCP figures (Wine) an image that was all buffered before the printer's close
+# cannot be told from one the printer took.
 fresh broken
 head -c 300000 /dev/urandom >x.fls
+head -c 3000000 /dev/urandom >large.fls
 for how in stop close reset; do
+  image=x.fls
+  [ "$how" = stop ] || image=large.fls
   start_sim tcp --port 0 "--$how-after" 100000
-  run -s -p NET 127.0.0.1 -tcpport "${where##*:}" -m TQR-23 -f x.fls
+  run -s -p NET 127.0.0.1 -tcpport "${where##*:}" -m TQR-23 -f "$image"
   finish_sim
   check "a printer that does $how after 100000 bytes: exit 2, Write Failed!, no Unknown error" \
     bash -c "test $rc = 2 && grep -q 'Write Failed!' _VRT_QLX.txt && ! grep -q 'Unknown error' err.txt"
-  [ "$rc" = 2 ] || cat err.txt
+  grep -q 'Write Failed!' _VRT_QLX.txt 2>/dev/null && ! grep -q 'Unknown error' err.txt ||
+    { echo "exit $rc"; tail -n 3 err.txt; }
   rm -f _VRT_QLX.txt
 done
 start_sim tcp --port 0 --slow 100000
