@@ -8,6 +8,20 @@ namespace platform {
 using tcpwaits::kFirstAckCheckMs;
 using tcpwaits::kLongestAckCheckMs;
 
+SysResult<int> TcpSocket::JudgeDelivery(int64_t pending, int stallTimeoutMs) {
+  if (pending == 0) {
+    delivered_ = true;
+    return SysResult<int>::Ok(0);
+  }
+  if (lastPending_ < 0 || pending < lastPending_) {
+    lastPending_ = pending;
+    lastProgress_ = tcpwaits::SteadyClock::now();
+  }
+  const int left = stallTimeoutMs - tcpwaits::MsSince(lastProgress_);
+  if (left <= 0) return SysResult<int>::Fail("send", ETIMEDOUT);
+  return SysResult<int>::Ok(left);
+}
+
 // The same on both systems: each system's CheckDelivered says what its connection knows.
 SysStatus TcpSocket::WaitDelivered(int stallTimeoutMs) {
   if (auto ended = EndSending(); !ended) return ended;

@@ -70,6 +70,9 @@ class TcpSocket {
   intptr_t fd_ = kNoSocket;
   // Reads what has arrived without waiting; fails on a reset.
   SysStatus DrainInput();
+  // What one look at the bytes still unconfirmed decides: 0 when there are none (the
+  // delivery is done), else the ms left before the stall limit; past it, a time-out.
+  SysResult<int> JudgeDelivery(int64_t pending, int stallTimeoutMs);
   uint64_t bytesReceived_ = 0;
   uint64_t bytesHanded_ = 0;
   // The sending side was ended (WaitDelivered), so the peer has a FIN to acknowledge too.

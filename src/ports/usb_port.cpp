@@ -21,14 +21,9 @@ int CUsbPort::Configure(const PortSettings& settings) {
 
 int CUsbPort::Open(int startReader) {
   if (device->IsOpen()) return isOpen ? 1 : 0;
-  openFailure = PortOpenFailure{};
-  auto node = backends.resolver->ResolveDevicePath(portName);
-  if (!node) {
-    openFailure.condition = "no printer node (usblp) found for this device";
-    return 0;
-  }
-  openFailure.node = node.value();
-  openFailure.status = device->Open(node.value(), platform::DeviceSharing::kExclusive);
+  const auto node = ResolveNode();
+  if (!node) return 0;
+  openFailure.status = device->Open(*node, platform::DeviceSharing::kExclusive);
   if (!openFailure.status) return 0;
   rxBuffer.Allocate(rxBufferSize);
   isOpen = 1;
@@ -37,15 +32,21 @@ int CUsbPort::Open(int startReader) {
 }
 
 int CUsbPort::RehearseOpen() {
+  const auto node = ResolveNode();
+  if (!node) return 0;
+  openFailure.status = platform::ProbeDeviceNode(*node, platform::NodeUse::kDeviceFile);
+  return openFailure.status ? 1 : 0;
+}
+
+std::optional<std::string> CUsbPort::ResolveNode() {
   openFailure = PortOpenFailure{};
   auto node = backends.resolver->ResolveDevicePath(portName);
   if (!node) {
     openFailure.condition = "no printer node (usblp) found for this device";
-    return 0;
+    return std::nullopt;
   }
   openFailure.node = node.value();
-  openFailure.status = platform::ProbeDeviceNode(node.value(), platform::NodeUse::kDeviceFile);
-  return openFailure.status ? 1 : 0;
+  return node.value();
 }
 
 void CUsbPort::ReaderCycle() {

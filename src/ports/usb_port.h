@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ports/polling_reader.h"
@@ -53,6 +54,9 @@ class CUsbPort {
 
  private:
   void ReaderCycle();
+  // The printer's node for Open and RehearseOpen; the last open failure starts afresh and
+  // names it, or says that none was found.
+  std::optional<std::string> ResolveNode();
 
   PortBackends backends;
   std::unique_ptr<platform::DeviceFile> device;

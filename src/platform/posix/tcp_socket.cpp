@@ -194,16 +194,10 @@ SysResult<bool> TcpSocket::CheckDelivered(int stallTimeoutMs, int waitMs) {
     // Bytes sent but not yet acknowledged (and the end of the stream) by the peer.
     int queued = 0;
     if (ioctl(fd, SIOCOUTQ, &queued) != 0) return SysResult<bool>::Fail("ioctl", errno);
-    if (queued == 0) {
-      delivered_ = true;
-      return SysResult<bool>::Ok(true);
-    }
-    if (lastPending_ < 0 || queued < lastPending_) {
-      lastPending_ = queued;
-      lastProgress_ = SteadyClock::now();
-    }
-    const int left = stallTimeoutMs - MsSince(lastProgress_);
-    if (left <= 0) return SysResult<bool>::Fail("send", ETIMEDOUT);
+    const auto judged = JudgeDelivery(queued, stallTimeoutMs);
+    if (!judged) return SysResult<bool>::Fail(judged.call(), judged.error());
+    const int left = judged.value();
+    if (left == 0) return SysResult<bool>::Ok(true);
     if (waited || waitMs <= 0) return SysResult<bool>::Ok(false);
     // The wait sleeps, waking early for input to drain.
     if (!WaitSlice(fd, inputEnded_ ? 0 : POLLIN, std::min(left, waitMs))) {

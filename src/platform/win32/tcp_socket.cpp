@@ -25,6 +25,18 @@ SOCKET AsSocket(intptr_t fd) {
   return static_cast<SOCKET>(fd);
 }
 
+// The connection's own TCP figures, where the system gives them (Windows 10 1703 and later).
+std::optional<tcpwaits::TcpSendFigures> SendFigures(SOCKET socket) {
+  DWORD version = 0;
+  TCP_INFO_v0 info{};
+  DWORD got = 0;
+  if (WSAIoctl(socket, SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &got, nullptr,
+               nullptr) != 0) {
+    return std::nullopt;
+  }
+  return tcpwaits::TcpSendFigures{info.BytesOut, info.BytesRetrans, info.BytesInFlight};
+}
+
 int SocketErrno() {
   const int error = WSAGetLastError();
   switch (error) {
@@ -242,27 +254,13 @@ SysResult<bool> TcpSocket::CheckDelivered(int stallTimeoutMs, int waitMs) {
       WSASetLastError(error);
       return SysResult<bool>::Fail("send", SocketErrno());
     }
-    DWORD version = 0;
-    TCP_INFO_v0 info{};
-    DWORD got = 0;
     // Without the connection's TCP information (before Windows 10 1703, Wine) a printer
     // that keeps the connection open cannot be confirmed and fails at the limit.
-    std::optional<tcpwaits::TcpSendFigures> figures;
-    if (WSAIoctl(AsSocket(fd_), SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &got,
-                 nullptr, nullptr) == 0) {
-      figures = tcpwaits::TcpSendFigures{info.BytesOut, info.BytesRetrans, info.BytesInFlight};
-    }
-    const int64_t pending = tcpwaits::UnconfirmedBytes(figures, bytesHanded_, inputEnded_);
-    if (pending == 0) {
-      delivered_ = true;
-      return SysResult<bool>::Ok(true);
-    }
-    if (lastPending_ < 0 || pending < lastPending_) {
-      lastPending_ = pending;
-      lastProgress_ = SteadyClock::now();
-    }
-    const int left = stallTimeoutMs - MsSince(lastProgress_);
-    if (left <= 0) return SysResult<bool>::Fail("send", ETIMEDOUT);
+    const int64_t pending = UnconfirmedBytes(SendFigures(AsSocket(fd_)), bytesHanded_, inputEnded_);
+    const auto judged = JudgeDelivery(pending, stallTimeoutMs);
+    if (!judged) return SysResult<bool>::Fail(judged.call(), judged.error());
+    const int left = judged.value();
+    if (left == 0) return SysResult<bool>::Ok(true);
     if (waited || waitMs <= 0) return SysResult<bool>::Ok(false);
     WaitSlice(AsSocket(fd_), false, !inputEnded_, std::min(left, waitMs));
     if (StopRequested()) return SysResult<bool>::Fail("send", EINTR);
@@ -273,15 +271,10 @@ uint64_t TcpSocket::BytesAcknowledged() const {
   if (delivered_) return bytesHanded_;
   if (fd_ == kNoSocket) return 0;
   // What went out, less what went twice and what still waits for its acknowledgement.
-  DWORD version = 0;
-  TCP_INFO_v0 info{};
-  DWORD got = 0;
-  if (WSAIoctl(AsSocket(fd_), SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &got,
-               nullptr, nullptr) != 0) {
-    return 0;
-  }
-  const uint64_t out = info.BytesOut;
-  const uint64_t unconfirmed = uint64_t{info.BytesRetrans} + info.BytesInFlight;
+  const auto figures = SendFigures(AsSocket(fd_));
+  if (!figures) return 0;
+  const uint64_t out = figures->bytesOut;
+  const uint64_t unconfirmed = figures->bytesRetransmitted + figures->bytesInFlight;
   return std::min(out - std::min(out, unconfirmed), bytesHanded_);
 }
 
