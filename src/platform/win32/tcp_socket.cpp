@@ -21,6 +21,9 @@ namespace platform {
 
 namespace {
 
+// The send buffer of a connection whose TCP figures the system does not give.
+constexpr int kUnconfirmedSendBufferBytes = 8 * 1024;
+
 SOCKET AsSocket(intptr_t fd) {
   return static_cast<SOCKET>(fd);
 }
@@ -185,7 +188,11 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   BOOL one = TRUE;
   setsockopt(AsSocket(fd_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one),
              sizeof one);
-  int buffer = kSendBufferBytes;
+  // Without the connection's TCP figures only the printer's close confirms the end, and
+  // Wine reports a reset that comes after the last send as a close. A small send buffer
+  // keeps what the system holds unconfirmed small: a printer that stops taking bytes
+  // stalls the sends, and its close or reset then fails them.
+  int buffer = SendFigures(AsSocket(fd_)) ? kSendBufferBytes : kUnconfirmedSendBufferBytes;
   setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer),
              sizeof buffer);
   return OkStatus();
