@@ -2,16 +2,23 @@
 // COM port gets, device instance names from the registry, files in the log's place.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
+
+#include <cstring>
+#include <utility>
+#include <vector>
 
 #include "app/event_log.h"
 #include "platform/file_bytes.h"
 #include "platform/file_system.h"
 #include "platform/profile_reader.h"
 #include "platform/run_directory.h"
+#include "platform/spooler.h"
 #include "platform/spooler_port_text.h"
 #include "platform/win32/device_registry.h"
 #include "platform/win32/owner_only_access.h"
 #include "platform/win32/serial_dcb.h"
+#include "ports/queue_hold.h"
 #include "ports/usb_product_match.h"
 #include "support/temp_dir.h"
 
@@ -105,6 +112,60 @@ TEST(Win32SpoolerPorts, PrintersAreMatchedByTheirPortTexts) {
   EXPECT_TRUE(platform::PortTextIsUsb("LPT1:,USB002"));
   EXPECT_FALSE(platform::PortTextIsUsb("COM5:"));
   EXPECT_FALSE(platform::PortTextIsUsb("usb"));
+}
+
+DWORD AttributesOf(const std::string& name) {
+  HANDLE printer = nullptr;
+  if (!OpenPrinterA(const_cast<char*>(name.c_str()), &printer, nullptr)) return ~0u;
+  DWORD needed = 0;
+  GetPrinterA(printer, 2, nullptr, 0, &needed);
+  std::vector<BYTE> info(needed + 1);
+  const bool read = GetPrinterA(printer, 2, info.data(), needed, &needed);
+  ClosePrinter(printer);
+  return read ? reinterpret_cast<PRINTER_INFO_2A*>(info.data())->Attributes : ~0u;
+}
+
+// A USB printer is made to refuse jobs (its attribute word) before it is paused: when the
+// pause is refused, as Wine's spooler refuses every pause, the word must come back.
+TEST(Win32Spooler, APrinterWhosePauseIsRefusedGetsItsAttributeWordBack) {
+  const std::string name = "QlxRefusedPause";
+  const std::string key = "System\\CurrentControlSet\\Control\\Print\\Printers\\" + name;
+  HKEY printerKey = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &printerKey, nullptr),
+            ERROR_SUCCESS);
+  for (auto [field, value] : {std::pair{"Name", name.c_str()},
+                              {"Port", "USB001"},
+                              {"Printer Driver", "VORTANE TQR-23"},
+                              {"Print Processor", "winprint"},
+                              {"Datatype", "RAW"}}) {
+    RegSetValueExA(printerKey, field, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   static_cast<DWORD>(std::strlen(value) + 1));
+  }
+  RegCloseKey(printerKey);
+  auto spooler = platform::CreateSystemSpooler();
+  const DWORD before = AttributesOf(name);
+  // Wine's spooler reads its printers from these keys; the one of Windows does not.
+  if (before == ~0u) GTEST_SKIP() << "the spooler did not take a printer from the registry";
+  // The spooler takes the word: refusing jobs changes it, taking them again puts it back.
+  ASSERT_TRUE(spooler->SetAcceptingJobs(name, false, "held"));
+  EXPECT_EQ(AttributesOf(name), static_cast<DWORD>(PRINTER_ATTRIBUTE_RAW_ONLY));
+  ASSERT_TRUE(spooler->SetAcceptingJobs(name, true, {}));
+  EXPECT_EQ(AttributesOf(name), before);
+
+  HolderJudge judge;
+  judge.self = {"test-host", 1, 4242, 77};
+  judge.stateOf = [](const platform::RunIdentity&) { return platform::RunState::kRunning; };
+  bool messageCut = false;
+  if (HoldQueue(*spooler, name, judge, true, messageCut)) {
+    EXPECT_TRUE(ReleaseQueue(*spooler, name, judge));  // a spooler that grants the pause
+  }
+  EXPECT_EQ(AttributesOf(name), before);
+  const auto queue = spooler->GetQueue(name);
+  ASSERT_TRUE(queue);
+  EXPECT_TRUE(queue.value().acceptingJobs);
+  EXPECT_FALSE(queue.value().paused);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
 }
 
 TEST(Win32SerialLine, TheLinkTimeOutsAreAppliedAsCarried) {
