@@ -85,6 +85,9 @@ class TcpSocket {
   std::chrono::steady_clock::time_point lastProgress_{};
   // The peer has ended its sending side: nothing more to read.
   bool inputEnded_ = false;
+  // Windows without the connection's TCP figures: the sending side is ended but not yet
+  // shut down, until the bytes the system still holds have drained from its send buffer.
+  bool draining_ = false;
 };
 
 }  // namespace platform

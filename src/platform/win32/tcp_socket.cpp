@@ -21,8 +21,9 @@ namespace platform {
 
 namespace {
 
-// The send buffer of a connection whose TCP figures the system does not give.
-constexpr int kUnconfirmedSendBufferBytes = 8 * 1024;
+// The send buffer at the end of a download over a connection whose TCP figures the system
+// does not give: writable again, it holds at most a few KiB.
+constexpr int kDrainSendBufferBytes = 8 * 1024;
 
 SOCKET AsSocket(intptr_t fd) {
   return static_cast<SOCKET>(fd);
@@ -112,6 +113,14 @@ void WaitSlice(SOCKET socket, bool writable, bool readable, int ms) {
   select(0, &readSet, &writeSet, &failed, &limit);
 }
 
+bool Writable(SOCKET socket) {
+  fd_set writeSet;
+  FD_ZERO(&writeSet);
+  FD_SET(socket, &writeSet);
+  timeval now{0, 0};
+  return select(0, nullptr, &writeSet, nullptr, &now) > 0;
+}
+
 int PendingSocketError(SOCKET socket) {
   int error = 0;
   int len = sizeof error;
@@ -142,6 +151,7 @@ SysStatus TcpSocket::Create() {
   sendingEnded_ = false;
   delivered_ = false;
   inputEnded_ = false;
+  draining_ = false;
   return OkStatus();
 }
 
@@ -188,11 +198,7 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   BOOL one = TRUE;
   setsockopt(AsSocket(fd_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one),
              sizeof one);
-  // Without the connection's TCP figures only the printer's close confirms the end, and
-  // Wine reports a reset that comes after the last send as a close. A small send buffer
-  // keeps what the system holds unconfirmed small: a printer that stops taking bytes
-  // stalls the sends, and its close or reset then fails them.
-  int buffer = SendFigures(AsSocket(fd_)) ? kSendBufferBytes : kUnconfirmedSendBufferBytes;
+  int buffer = kSendBufferBytes;
   setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer),
              sizeof buffer);
   return OkStatus();
@@ -244,10 +250,21 @@ SysResult<size_t> TcpSocket::SendAll(const uint8_t* data, size_t length, int sta
 
 SysStatus TcpSocket::EndSending() {
   if (fd_ == kNoSocket) return SysStatus::Fail("shutdown", EBADF);
-  if (shutdown(AsSocket(fd_), SD_SEND) != 0) return SysStatus::Fail("shutdown", SocketErrno());
   sendingEnded_ = true;
   lastPending_ = -1;
   lastProgress_ = SteadyClock::now();
+  if (!SendFigures(AsSocket(fd_))) {
+    // Without figures only the printer's close confirms the end, and Wine reports a reset
+    // that comes after the last send as a close. So the send side is shut only once the
+    // socket, its buffer made small, turns writable with the connection still whole: what
+    // it still holds has nearly all been taken.
+    int buffer = kDrainSendBufferBytes;
+    setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer),
+               sizeof buffer);
+    draining_ = true;
+    return OkStatus();
+  }
+  if (shutdown(AsSocket(fd_), SD_SEND) != 0) return SysStatus::Fail("shutdown", SocketErrno());
   return OkStatus();
 }
 
@@ -261,15 +278,27 @@ SysResult<bool> TcpSocket::CheckDelivered(int stallTimeoutMs, int waitMs) {
       WSASetLastError(error);
       return SysResult<bool>::Fail("send", SocketErrno());
     }
+    if (draining_ && Writable(AsSocket(fd_))) {
+      // A reset turns the socket writable too, and Wine says so only to a send: one of no
+      // bytes tells a drained buffer from a printer that went away.
+      if (send(AsSocket(fd_), nullptr, 0, 0) != 0) {
+        return SysResult<bool>::Fail("send", SocketErrno());
+      }
+      if (shutdown(AsSocket(fd_), SD_SEND) != 0) {
+        return SysResult<bool>::Fail("shutdown", SocketErrno());
+      }
+      draining_ = false;
+    }
     // Without the connection's TCP information (before Windows 10 1703, Wine) a printer
     // that keeps the connection open cannot be confirmed and fails at the limit.
-    const int64_t pending = UnconfirmedBytes(SendFigures(AsSocket(fd_)), bytesHanded_, inputEnded_);
+    const int64_t pending =
+        draining_ ? 1 : UnconfirmedBytes(SendFigures(AsSocket(fd_)), bytesHanded_, inputEnded_);
     const auto judged = JudgeDelivery(pending, stallTimeoutMs);
     if (!judged) return SysResult<bool>::Fail(judged.call(), judged.error());
     const int left = judged.value();
     if (left == 0) return SysResult<bool>::Ok(true);
     if (waited || waitMs <= 0) return SysResult<bool>::Ok(false);
-    WaitSlice(AsSocket(fd_), false, !inputEnded_, std::min(left, waitMs));
+    WaitSlice(AsSocket(fd_), draining_, !inputEnded_, std::min(left, waitMs));
     if (StopRequested()) return SysResult<bool>::Fail("send", EINTR);
   }
 }
