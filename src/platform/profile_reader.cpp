@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/file_system.h"
 
 namespace platform {
 
@@ -74,13 +75,19 @@ const std::string* ProfileReader::Find(std::string_view section, std::string_vie
   return nullptr;
 }
 
-std::string ProfileReader::TextString(std::string_view section, std::string_view key,
+SysResult<ProfileReader> ProfileReader::Read(File& file) {
+  auto text = ReadWholeFile(file, kMaxFileBytes);
+  if (!text) return SysResult<ProfileReader>::Fail(text.call(), text.error());
+  return SysResult<ProfileReader>::Ok(ProfileReader(text.value()));
+}
+
+std::string ProfileReader::GetString(std::string_view section, std::string_view key,
                                      std::string_view fallback) const {
   const std::string* value = Find(section, key);
   return value ? *value : std::string(fallback);
 }
 
-int32_t ProfileReader::TextInt(std::string_view section, std::string_view key,
+int32_t ProfileReader::GetInt(std::string_view section, std::string_view key,
                               int32_t fallback) const {
   const std::string* value = Find(section, key);
   if (value == nullptr || value->empty()) return fallback;

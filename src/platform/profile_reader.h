@@ -11,6 +11,8 @@
 
 namespace platform {
 
+class File;
+
 // Reads a profile (INI) file the way the classic private-profile functions do: section and
 // key names match without regard to ASCII letter case, the first section of a name and the
 // first key of a name in it win, values lose surrounding blanks and one pair of matching
@@ -25,8 +27,10 @@ class ProfileReader {
   ProfileReader() = default;  // an empty profile: every read answers its fallback
   explicit ProfileReader(std::string_view text);
 
-  // Fails when the file cannot be opened or read, is not a regular file, or is too large.
-  static SysResult<ProfileReader> Load(const std::string& path);
+  // Reads the profile through `file`, the very file whose owner the caller checked, never
+  // through its name again. Fails when it cannot be read, is not a regular file, or is too
+  // large.
+  static SysResult<ProfileReader> Read(File& file);
 
   std::string GetString(std::string_view section, std::string_view key,
                         std::string_view fallback) const;
@@ -40,14 +44,8 @@ class ProfileReader {
     std::vector<std::pair<std::string, std::string>> entries;
   };
   const std::string* Find(std::string_view section, std::string_view key) const;
-  // The answers from the parsed text.
-  std::string TextString(std::string_view section, std::string_view key,
-                         std::string_view fallback) const;
-  int32_t TextInt(std::string_view section, std::string_view key, int32_t fallback) const;
 
   std::vector<Section> sections_;
-  // Where the system's own profile reader takes the answers from, when it is used.
-  std::string systemFile_;
 };
 
 }  // namespace platform
