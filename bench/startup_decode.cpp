@@ -9,6 +9,7 @@
 
 #include "app/firmware_app.h"
 #include "checked_benchmark_main.h"
+#include "platform/file_handle.h"
 
 namespace {
 
@@ -64,7 +65,10 @@ void BM_LoadSettingsFile(benchmark::State& state) {
   for (auto _ : state) {
     CFirmwareApp app;
     app.workDir = dir.path();
-    if (app.LoadSettingsFile(path) != 1) state.SkipWithError("the settings file was not taken");
+    auto file = platform::File::OpenReadOnly(path);
+    if (app.LoadSettingsFile(path, file) != 1) {
+      state.SkipWithError("the settings file was not taken");
+    }
   }
 }
 BENCHMARK(BM_LoadSettingsFile);

@@ -200,6 +200,53 @@ run
 check "a start with nothing to do and no display: exit 3 and why" \
   bash -c "test $rc = 3 && grep -q 'no display' err.txt"
 
+# Safe as root on a shared machine. A settings file of another Unix user: Wine shows its
+# owner as one fixed account, neither the user, Administrators nor SYSTEM.
+fresh owner
+head -c 100 /dev/urandom >x.fls
+printf '[QLX]\r\nPORTTYPE=LPT1\r\nMODELNAME=TQR-23\r\nFWNAME=x.fls\r\n' >vrtqlx.ini
+chown 65534:65534 vrtqlx.ini
+run --json -s -p NET 127.0.0.1 -tcpport 1 -m TQR-23 -f x.fls
+check "a vrtqlx.ini of another user is not used: the command line's job runs, with the warning" \
+  bash -c "test $rc = 2 && grep -q 'Socket Connect Error! ip=127.0.0.1, tcpport=1' _VRT_QLX.txt && \
+           grep -q '\"warnings\": \[\"vrtqlx.ini in .* belongs to .*: not used' out.txt"
+run
+check "a start with only that file: Invalid parameters, exit 1, and why" \
+  bash -c "test $rc = 1 && grep -q 'vrtqlx.ini in .* belongs to .*: not used' err.txt"
+
+# Standard handles closed at start, and no console or terminal at all: the run still ends
+# by itself with its log line and exit code. (Started by the Wine loader with both its
+# stdout and stderr closed, a window program never starts under Wine: that case is left out.)
+fresh closed
+head -c 100 /dev/urandom >x.fls
+timeout 60 "$wine" ./vrtqlx.exe -s -p NET 127.0.0.1 -tcpport 1 -m TQR-23 -f x.fls <&- >&- 2>err.txt
+rc=$?
+check "standard input and output closed: exit 2 and the log line" \
+  bash -c "test $rc = 2 && grep -q 'Socket Connect Error! ip=127.0.0.1, tcpport=1' _VRT_QLX.txt"
+rm -f _VRT_QLX.txt
+timeout 60 setsid "$wine" ./vrtqlx.exe -s -p NET 127.0.0.1 -tcpport 1 -m TQR-23 -f x.fls \
+  </dev/null >/dev/null 2>&-
+rc=$?
+check "standard error closed, no console and no terminal: exit 2 and the log line" \
+  bash -c "test $rc = 2 && grep -q 'Socket Connect Error! ip=127.0.0.1, tcpport=1' _VRT_QLX.txt"
+
+# An image larger than all the machine's memory and swap (a sparse file) is refused before
+# any printer of the port is touched.
+fresh memory
+room_kib=$(awk '/^(MemTotal|SwapTotal):/ { sum += $2 } END { print sum }' /proc/meminfo)
+truncate -s "$((room_kib * 2048))" big.fls
+for value in "Name=Station" "Port=COM5:" "Printer Driver=VORTANE TQR-23" \
+  "Print Processor=winprint" "Datatype=RAW"; do
+  "$wine" reg add "$printers_key\\Station" /v "${value%%=*}" /d "${value#*=}" /f >/dev/null 2>&1
+done
+QLX_COM5='\\.\COM5,nomodem' WINEDEBUG=+winspool run -s -p COM5 -m TQR-23 -f big.fls
+"$wine" reg delete "$printers_key\\Station" /f >/dev/null 2>&1
+check "an image larger than memory: File Open Error, exit 2, the reason, no printer opened" \
+  bash -c "test $rc = 2 && grep -q 'File Open Error. filename=.*big.fls' _VRT_QLX.txt && \
+           grep -q 'do not fit in the memory this run may use' err.txt && \
+           ! grep -q 'OpenPrinter2W (L\"Station\"' err.txt"
+rm -f big.fls
+
 cd "$scratch" || exit 1
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

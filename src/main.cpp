@@ -44,12 +44,7 @@ int main(int argc, char** argv) {
   const int exitCode = app.Run();
   RunReport report = app.Outcome();
   report.exitCode = exitCode;
-  // A stop that came while the run put things back, after its last look at the signal,
-  // still ends the process by that signal below: the caller is told the run was stopped.
-  if (const int signal = platform::PendingStopSignal(); signal != 0) {
-    report.outcome = "interrupted";
-    report.reason = "stopped by signal " + std::to_string(signal);
-  }
+  MarkStoppedRun(report, platform::PendingStopSignal());
   if (json) {
     platform::WriteText(platform::kStandardOutput, RunReportJson(report) + "\n");
   }

@@ -34,13 +34,6 @@ constexpr const char* kNoInteractiveWindowText =
 constexpr const char* kNoWindowForScripts =
     "a script's options (--json, --dry-run, --quiet, --log) never open the operator's window";
 
-// Why a settings file may not be used; "" when it may (or when it cannot be opened, which its
-// reading then reports).
-std::string SettingsFileDistrust(const std::string& path) {
-  auto file = platform::File::OpenReadOnly(path);
-  return file ? file.value().WhyNotTrusted(platform::FileTrust::kOwnerAndWriters) : std::string();
-}
-
 // One text for the run and its dry run, so that a script matching it sees both.
 std::string EmptyImageWarning(const std::string& path) {
   return "the firmware image " + path + " is empty: there is nothing to send";
@@ -305,8 +298,12 @@ int CFirmwareApp::DecideOutcome() {
   try {
     if (FileExists(settingsPath)) {
       // A settings file another user could have put or changed would steer this run (as root,
-      // send any file it can read anywhere): it is not used, and the caller is told.
-      if (const std::string why = SettingsFileDistrust(settingsPath); !why.empty()) {
+      // send any file it can read anywhere): it is not used, and the caller is told. The file
+      // checked is the file read: one that cannot be opened is left for the reading to report.
+      auto settings = platform::File::OpenReadOnly(settingsPath);
+      const std::string why =
+          settings ? settings.value().WhyNotTrusted(platform::FileTrust::kOwnerAndWriters) : "";
+      if (!why.empty()) {
         const std::string refusal =
             std::string(kSettingsFileName) + " in " + workDir + " " + why + ": not used";
         const bool silentAsked = arguments_.size() > 1 && arguments_[1] == "-s";
@@ -314,7 +311,7 @@ int CFirmwareApp::DecideOutcome() {
         Warn(refusal);
         return ParseCommandLine();
       }
-      const int outcome = LoadSettingsFile(settingsPath);
+      const int outcome = LoadSettingsFile(settingsPath, settings);
       // A settings file left in the working directory overrides whatever the caller typed:
       // say so, and what it targets.
       if (arguments_.size() > 1) {

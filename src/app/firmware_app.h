@@ -9,6 +9,7 @@
 #include "app/run_report.h"
 #include "app/script_options.h"
 #include "framework/application.h"
+#include "platform/file_handle.h"
 #include "ports/port_settings.h"
 
 // The application object: decides how the program runs (interactive, silent from the
@@ -39,7 +40,8 @@ class CFirmwareApp : public fw::Application {
   // 1 silent job ready, -1 invalid parameters, 0 interactive.
   int ParseCommandLine();
   // 1 silent job ready, -1 invalid parameters.
-  int LoadSettingsFile(const std::string& path);
+  // Reads the job from `file`, opened from `path` (which names it in messages).
+  int LoadSettingsFile(const std::string& path, platform::SysResult<platform::File>& file);
 
   // 1 when `path` can be opened for reading, 0 when the file does not exist; throws
   // FileError for any other failure.

@@ -14,6 +14,12 @@ std::string Seconds(const RunReport& report) {
 
 }  // namespace
 
+void MarkStoppedRun(RunReport& report, int signal) {
+  if (signal == 0) return;
+  report.outcome = "interrupted";
+  report.reason = "stopped by signal " + std::to_string(signal);
+}
+
 std::string RunReportJson(const RunReport& report) {
   return "{\"outcome\": " + JsonQuoted(report.outcome) +
          ", \"exit_code\": " + std::to_string(report.exitCode) +

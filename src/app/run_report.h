@@ -25,6 +25,11 @@ struct RunReport {
   std::vector<std::string> warnings;
 };
 
+// A stop signal (`signal`, 0 for none) that came while the run put things back, after its last
+// look at one, still ends the process by that signal: whatever the run got to, its caller is
+// told it was stopped, never that it downloaded.
+void MarkStoppedRun(RunReport& report, int signal);
+
 // The report as one line of JSON. Texts are escaped so that any file or port name, even one
 // that holds control characters or bytes that are no UTF-8, gives valid JSON.
 std::string RunReportJson(const RunReport& report);

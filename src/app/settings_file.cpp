@@ -2,6 +2,7 @@
 #include "app/firmware_app.h"
 #include "app/job_values.h"
 #include "app/model_catalogue.h"
+#include "platform/file_handle.h"
 #include "platform/profile_reader.h"
 
 namespace {
@@ -10,10 +11,13 @@ constexpr const char* kSection = "QLX";
 
 // Values of any length are taken whole: a long port, address or file name is passed on
 // as it stands and fails where it is used, never cut into another name.
-int CFirmwareApp::LoadSettingsFile(const std::string& path) {
+int CFirmwareApp::LoadSettingsFile(const std::string& path,
+                                   platform::SysResult<platform::File>& file) {
   // A settings file that is there but cannot be read (a directory, not a regular file,
   // too large, a read error) asked for a silent job that has no usable parameters.
-  auto loaded = platform::ProfileReader::Load(path);
+  auto loaded = file
+                    ? platform::ProfileReader::Read(file.value(), path)
+                    : platform::SysResult<platform::ProfileReader>::Fail(file.call(), file.error());
   if (!loaded) return Refuse(path + " cannot be read: " + loaded.Describe());
   const platform::ProfileReader& ini = loaded.value();
 

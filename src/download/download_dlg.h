@@ -10,6 +10,7 @@
 #include "download/link_class.h"
 #include "download/printer_socket.h"
 #include "framework/dialog.h"
+#include "platform/file_handle.h"
 #include "platform/run_directory.h"
 #include "platform/spooler.h"
 #include "platform/stop_request.h"
@@ -155,11 +156,18 @@ class CDownloadDlg : public fw::Dialog {
   void CloseLink();
   void MoveBar();
   void Report(const std::string& text);
-  // 0 when the firmware file cannot be read; `reason` then says why.
+  // 0 when the firmware file cannot be read; `reason` then says why. It reads the file the
+  // memory check opened, at most what that check found room for.
   int LoadImage(std::string& reason);
-  // Whether the image (with the header some models add) fits in the memory the run may
-  // use; `reason` says why not.
-  bool ImageFitsInMemory(std::string& reason) const;
+  // Opens the firmware file and tells whether its image (with the header some models add)
+  // fits in the memory the run may use; `reason` says why not. A file that cannot be opened
+  // or sized is left for the load to report.
+  bool ImageFitsInMemory(std::string& reason);
+  // The firmware file, opened by name: from the run's private directory for a converted
+  // image.
+  platform::SysResult<platform::File> OpenImageFile() const;
+  // `reason` for an image of `size` bytes that does not fit in `imageRoom`.
+  std::string ImageDoesNotFit(uint64_t size) const;
   // The start step's refusals in its order, for an image already converted: the memory,
   // the link (looked at, never opened or connected) and the file. "" when none applies.
   std::string RehearseStart(std::string& reason);
@@ -179,4 +187,8 @@ class CDownloadDlg : public fw::Dialog {
 
   // Where the temporary image of a HEX conversion lives for this run.
   platform::RunDirectory tempDir;
+  // The firmware file from the memory check to the load, so that the file sized is the file
+  // read; and the memory the run could use then.
+  platform::File imageFile;
+  uint64_t imageRoom = 0;
 };

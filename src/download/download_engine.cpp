@@ -1,13 +1,10 @@
 #include <algorithm>
-#include <filesystem>
 #include <limits>
 #include <new>
-#include <system_error>
 
 #include "app/event_log.h"
 #include "download/download_dlg.h"
 #include "download/model_rules.h"
-#include "platform/file_bytes.h"
 #include "platform/memory_room.h"
 #include "platform/stop_request.h"
 #include "ports/port_open_failure.h"
@@ -28,17 +25,32 @@ std::string DescribeException(const std::exception& e) {
 
 }  // namespace
 
-// A file whose size cannot be read is left for the load to report.
-bool CDownloadDlg::ImageFitsInMemory(std::string& reason) const {
+platform::SysResult<platform::File> CDownloadDlg::OpenImageFile() const {
+  // The image of a HEX conversion is read through the run's open private directory, never
+  // through its name, which another user may have pointed elsewhere meanwhile.
+  return tempDir.Holds(firmwarePath) ? tempDir.OpenFile(firmwarePath)
+                                     : platform::File::OpenReadOnly(firmwarePath);
+}
+
+bool CDownloadDlg::ImageFitsInMemory(std::string& reason) {
   const uint64_t extra = NeedsImageHeader(modelCode) ? sizeof kImageHeader : 0;
-  std::error_code error;
-  const uint64_t size = std::filesystem::file_size(firmwarePath, error);
-  if (error) return true;
+  auto file = OpenImageFile();
+  imageFile = file ? std::move(file.value()) : platform::File();
   const uint64_t room = platform::MemoryRoom();
-  if (size <= room && size + extra <= room) return true;
-  reason = "the file's " + std::to_string(size) +
-           " bytes do not fit in the memory this run may use (" + std::to_string(room) + " bytes)";
+  imageRoom = room > extra ? room - extra : 0;
+  const auto size =
+      imageFile.IsOpen() ? imageFile.Size() : platform::SysResult<uint64_t>::Fail("", 0);
+  if (!size || size.value() <= imageRoom) return true;
+  imageFile = platform::File();
+  reason = ImageDoesNotFit(size.value());
   return false;
+}
+
+std::string CDownloadDlg::ImageDoesNotFit(uint64_t size) const {
+  const uint64_t extra = NeedsImageHeader(modelCode) ? sizeof kImageHeader : 0;
+  return "the file's " + std::to_string(size) +
+         " bytes do not fit in the memory this run may use (" + std::to_string(imageRoom + extra) +
+         " bytes)";
 }
 
 std::string CDownloadDlg::FileOpenError() const {
@@ -137,13 +149,24 @@ void CDownloadDlg::BeginDownload() {
 int CDownloadDlg::LoadImage(std::string& reason) {
   // The image length is a 32-bit count that must still hold the header some models add.
   constexpr uint64_t kLargestImage = std::numeric_limits<uint32_t>::max() - sizeof kImageHeader;
-  // The image of a HEX conversion is read through the run's open private directory, never
-  // through its name, which another user may have pointed elsewhere meanwhile.
-  auto file = tempDir.Holds(firmwarePath) ? tempDir.ReadFile(firmwarePath, kLargestImage)
-                                          : platform::ReadFileBytes(firmwarePath, kLargestImage);
+  platform::File image = std::move(imageFile);
+  if (!image.IsOpen()) {
+    auto opened = OpenImageFile();
+    if (!opened) {
+      reason = DescribeOpenFailure(firmwarePath,
+                                   platform::SysStatus::Fail(opened.call(), opened.error()));
+      return 0;
+    }
+    image = std::move(opened.value());
+  }
+  // A file that grew since the memory check is held to what the check found room for.
+  auto file = image.ReadAllBytes(std::min(kLargestImage, imageRoom));
   if (!file) {
-    reason =
-        DescribeOpenFailure(firmwarePath, platform::SysStatus::Fail(file.call(), file.error()));
+    const auto size = image.Size();
+    reason = file.error() == EFBIG && size && size.value() > imageRoom
+                 ? ImageDoesNotFit(size.value())
+                 : DescribeOpenFailure(firmwarePath,
+                                       platform::SysStatus::Fail(file.call(), file.error()));
     return 0;
   }
   imageBuffer = std::move(file.value());
@@ -158,6 +181,7 @@ int CDownloadDlg::LoadImage(std::string& reason) {
 
 void CDownloadDlg::FailStart(const std::string& text, const std::string& reason) {
   downloadFailed = 1;
+  imageFile = platform::File();
   CEventLog::GetInstance()->Report(silent, CEventLog::kMessage, text, reason);
   EnableButtons();
   // Queues parked for a download that never began go back at once.

@@ -10,6 +10,7 @@ std::string CDownloadDlg::RehearseSilentStart(std::string& device, std::string& 
   }
   const std::string refusal = RehearseStart(reason);
   firmwarePath = operatorFile;
+  imageFile = platform::File();
   std::vector<uint8_t>().swap(imageBuffer);
   if (refusal.empty()) device = LinkTarget();
   return refusal;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/sys_result.h"
 
@@ -43,6 +44,12 @@ class File {
   // cut back to where the entry began.
   SysStatus AppendWhole(std::string_view entry);
   SysResult<FileKind> Kind() const;
+  // The size the open file has now.
+  SysResult<uint64_t> Size() const;
+  // The whole content of the open file, read from where it stands: a regular file of at
+  // most `maxBytes` (else EFBIG, before anything is allocated); anything else fails (EISDIR
+  // for a directory).
+  SysResult<std::vector<uint8_t>> ReadAllBytes(uint64_t maxBytes);
   // "" when the file meets `trust`; else why not, in words for a message: "belongs to USER"
   // or "is writable by others". The administrator is root on Linux, the Administrators group
   // on Windows (which keeps no group-or-others write bit, so only the owner is checked there).

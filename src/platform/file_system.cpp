@@ -31,17 +31,15 @@ SysResult<FileState> ProbeReadable(const std::string& path) {
   return SysResult<FileState>::Ok(FileState::kReadable);
 }
 
-SysResult<std::string> ReadWholeFile(const std::string& path, size_t maxBytes) {
-  auto file = File::OpenReadOnly(path);
-  if (!file) return SysResult<std::string>::Fail(file.call(), file.error());
-  auto kind = file.value().Kind();
+SysResult<std::string> ReadWholeFile(File& file, size_t maxBytes) {
+  auto kind = file.Kind();
   if (!kind) return SysResult<std::string>::Fail(kind.call(), kind.error());
   if (kind.value() == FileKind::kDirectory) return SysResult<std::string>::Fail("read", EISDIR);
   if (kind.value() != FileKind::kRegular) return SysResult<std::string>::Fail("read", EINVAL);
   std::string content;
   char chunk[16384];
   for (;;) {
-    auto got = file.value().Read(chunk, sizeof chunk);
+    auto got = file.Read(chunk, sizeof chunk);
     if (!got) return SysResult<std::string>::Fail(got.call(), got.error());
     if (got.value() == 0) break;
     if (content.size() + got.value() > maxBytes) return SysResult<std::string>::Fail("read", EFBIG);

@@ -9,6 +9,8 @@
 
 namespace platform {
 
+class File;
+
 enum class FileState { kReadable, kMissing };
 
 // Opens `path` for reading and closes it again at once. kMissing only when the file itself
@@ -16,9 +18,10 @@ enum class FileState { kReadable, kMissing };
 // place of the file (EISDIR) and every other open failure come back as failures.
 SysResult<FileState> ProbeReadable(const std::string& path);
 
-// The whole content of a regular file (anything else fails) of at most `maxBytes` bytes; a longer
-// file fails with EFBIG, so a hostile file cannot make the program read without bound.
-SysResult<std::string> ReadWholeFile(const std::string& path, size_t maxBytes);
+// The whole content of the open regular file `file` (anything else fails) of at most `maxBytes`
+// bytes; a longer file fails with EFBIG, so a hostile file cannot make the program read
+// without bound.
+SysResult<std::string> ReadWholeFile(File& file, size_t maxBytes);
 
 // Names of the entries of `dir` that end in `suffix`, compared without regard to ASCII
 // letter case, in the order the directory hands them out. Names of any length are kept.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-
 namespace platform {
 
 namespace {
@@ -75,13 +74,13 @@ const std::string* ProfileReader::Find(std::string_view section, std::string_vie
 }
 
 std::string ProfileReader::TextString(std::string_view section, std::string_view key,
-                                     std::string_view fallback) const {
+                                      std::string_view fallback) const {
   const std::string* value = Find(section, key);
   return value ? *value : std::string(fallback);
 }
 
 int32_t ProfileReader::TextInt(std::string_view section, std::string_view key,
-                              int32_t fallback) const {
+                               int32_t fallback) const {
   const std::string* value = Find(section, key);
   if (value == nullptr || value->empty()) return fallback;
   std::string_view text = *value;

@@ -11,6 +11,8 @@
 
 namespace platform {
 
+class File;
+
 // Reads a profile (INI) file the way the classic private-profile functions do: section and
 // key names match without regard to ASCII letter case, the first section of a name and the
 // first key of a name in it win, values lose surrounding blanks and one pair of matching
@@ -25,8 +27,12 @@ class ProfileReader {
   ProfileReader() = default;  // an empty profile: every read answers its fallback
   explicit ProfileReader(std::string_view text);
 
-  // Fails when the file cannot be opened or read, is not a regular file, or is too large.
-  static SysResult<ProfileReader> Load(const std::string& path);
+  // Reads the profile of `file`, the open file at `path` whose owner the caller checked.
+  // Fails when it cannot be read, is not a regular file, or is too large. The caller keeps
+  // `file` open while it asks for values: on Windows the system's own reader answers from
+  // `path`, and the open file, shared for neither renaming nor removal, keeps that name on
+  // the file that was checked.
+  static SysResult<ProfileReader> Read(File& file, const std::string& path);
 
   std::string GetString(std::string_view section, std::string_view key,
                         std::string_view fallback) const;

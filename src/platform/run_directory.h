@@ -33,9 +33,8 @@ class RunDirectory {
   SysResult<File> CreateFile(const std::string& name);
   // Whether `path` names a file this run created in the directory: Path() joined to it.
   bool Holds(const std::string& path) const;
-  // The whole content of such a file (at most `maxBytes`, else EFBIG), read through the
-  // open directory.
-  SysResult<std::vector<uint8_t>> ReadFile(const std::string& path, uint64_t maxBytes) const;
+  // Such a file opened for reading through the open directory.
+  SysResult<File> OpenFile(const std::string& path) const;
   // Removes such a file now.
   void RemoveFile(const std::string& path);
   // Removes the files this run created and the directory now; a later Path makes a new one.

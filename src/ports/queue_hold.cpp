@@ -55,6 +55,29 @@ void KeepLiveOthers(ParkNote& note, const HolderJudge& judge) {
                 [&](const NoteHolder& h) { return h.run == judge.self || !StillHolds(h, judge); });
 }
 
+// What a renewal and a release start from: the queue as it is now and, while a note holds
+// it, that note with only the live holders other than this run.
+struct LiveNote {
+  platform::SpoolerQueue queue;
+  std::optional<ParkNote> note;
+  // Whether the note named this run before it was dropped from it.
+  bool namedSelf = false;
+};
+
+platform::SysResult<LiveNote> ReadLiveNote(platform::Spooler& spooler, const std::string& name,
+                                           const HolderJudge& judge) {
+  auto current = spooler.GetQueue(name);
+  if (!current) return platform::SysResult<LiveNote>::Fail(current.call(), current.error());
+  LiveNote live;
+  live.queue = std::move(current.value());
+  live.note = NoteOf(live.queue);
+  if (live.note) {
+    live.namedSelf = Names(*live.note, judge.self);
+    KeepLiveOthers(*live.note, judge);
+  }
+  return platform::SysResult<LiveNote>::Ok(std::move(live));
+}
+
 // `queue` is the queue as it is now, still held.
 SysStatus RestoreBefore(platform::Spooler& spooler, const platform::SpoolerQueue& queue,
                         const ParkNote& note) {
@@ -77,8 +100,11 @@ SysStatus RestoreBefore(platform::Spooler& spooler, const platform::SpoolerQueue
 }  // namespace
 
 HolderJudge SystemHolderJudge() {
+  // Who this run is (its machine id, boot and start) stays the same while it lives: it is
+  // read once, not at every pause, renewal and restore.
+  static const platform::RunIdentity kSelf = platform::CurrentRun();
   HolderJudge judge;
-  judge.self = platform::CurrentRun();
+  judge.self = kSelf;
   judge.stateOf = platform::StateOfRun;
   judge.runOf = platform::RunOfProcess;
   judge.now = static_cast<int64_t>(std::time(nullptr));
@@ -132,11 +158,10 @@ SysStatus HoldQueue(platform::Spooler& spooler, const std::string& name, const H
 
 SysStatus RenewQueue(platform::Spooler& spooler, const std::string& name,
                      const HolderJudge& judge) {
-  auto current = spooler.GetQueue(name);
-  if (!current) return SysStatus::Fail(current.call(), current.error());
-  auto note = NoteOf(current.value());
+  auto live = ReadLiveNote(spooler, name, judge);
+  if (!live) return SysStatus::Fail(live.call(), live.error());
+  auto& note = live.value().note;
   if (!note) return platform::OkStatus();
-  KeepLiveOthers(*note, judge);
   note->holders.push_back({judge.self, judge.now});
   const std::string text = ParkNoteText(*note);
   if (text.size() > kLongestNote) return SysStatus::Fail("queue-note", ENOSPC);
@@ -145,13 +170,12 @@ SysStatus RenewQueue(platform::Spooler& spooler, const std::string& name,
 
 SysStatus ReleaseQueue(platform::Spooler& spooler, const std::string& name,
                        const HolderJudge& judge) {
-  auto current = spooler.GetQueue(name);
-  if (!current) return SysStatus::Fail(current.call(), current.error());
-  auto note = NoteOf(current.value());
-  if (!note || !Names(*note, judge.self)) return platform::OkStatus();
-  KeepLiveOthers(*note, judge);
+  auto live = ReadLiveNote(spooler, name, judge);
+  if (!live) return SysStatus::Fail(live.call(), live.error());
+  const auto& note = live.value().note;
+  if (!note || !live.value().namedSelf) return platform::OkStatus();
   if (!note->holders.empty()) return spooler.PauseQueue(name, ParkNoteText(*note));
-  return RestoreBefore(spooler, current.value(), *note);
+  return RestoreBefore(spooler, live.value().queue, *note);
 }
 
 std::string ResumeQueuesOfEndedRuns(platform::Spooler& spooler, const HolderJudge& judge) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "app_job.h"
+#include "platform/file_handle.h"
 
 namespace {
 
@@ -187,6 +190,12 @@ const SettingsCase kCases[] = {
      LongText(1000, 'n') + ".fls"},
 };
 
+// Opens the file as the start does, then reads the job through what it opened.
+int LoadFrom(CFirmwareApp& app, const std::string& path) {
+  auto file = platform::File::OpenReadOnly(path);
+  return app.LoadSettingsFile(path, file);
+}
+
 void PrintTo(const SettingsCase& c, std::ostream* out) {
   *out << c.name;
 }
@@ -199,7 +208,7 @@ TEST_P(SettingsFileTest, DecodesTheJob) {
   const std::string path = job.dir.Join("vrtqlx.ini");
   testsupport::WriteFile(path, c.ini);
 
-  EXPECT_EQ(job.app.LoadSettingsFile(path), c.outcome);
+  EXPECT_EQ(LoadFrom(job.app, path), c.outcome);
   EXPECT_EQ(job.app.port.portName, c.portName);
   EXPECT_EQ(job.app.port.baudRate, c.baudRate);
   EXPECT_EQ(job.app.modelName, c.modelName);
@@ -213,15 +222,15 @@ TEST(SettingsFileTest, FileThatCannotBeReadIsInvalidParameters) {
   AppJob job;
   const std::string directory = job.dir.Join("vrtqlx.ini");
   ASSERT_EQ(::mkdir(directory.c_str(), 0755), 0);
-  EXPECT_EQ(job.app.LoadSettingsFile(directory), -1);
+  EXPECT_EQ(LoadFrom(job.app, directory), -1);
 
   const std::string fifo = job.dir.Join("fifo.ini");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-  EXPECT_EQ(job.app.LoadSettingsFile(fifo), -1);  // and does not wait for a writer
+  EXPECT_EQ(LoadFrom(job.app, fifo), -1);  // and does not wait for a writer
 
   const std::string huge = job.dir.Join("huge.ini");
   testsupport::WriteFile(huge, "[QLX]\nPORTTYPE=LPT1\n" + LongText(2u << 20, ';'));
-  EXPECT_EQ(job.app.LoadSettingsFile(huge), -1);
+  EXPECT_EQ(LoadFrom(job.app, huge), -1);
 }
 
 TEST(SettingsFileTest, BaudRateOfSerialPortIsNotTakenForOtherKinds) {
@@ -230,7 +239,11 @@ TEST(SettingsFileTest, BaudRateOfSerialPortIsNotTakenForOtherKinds) {
   testsupport::WriteFile(path,
                          "[QLX]\nPORTTYPE=LPT1\nBAUDRATE=9600\nTCPPORT=7\nMODELNAME=TQR-03\n"
                          "FWNAME=x.fls\n");
-  ASSERT_EQ(job.app.LoadSettingsFile(path), 1);
+  // A file put in its place after the check is not the one read.
+  auto checked = platform::File::OpenReadOnly(path);
+  testsupport::WriteFile(job.dir.Join("swap.ini"), "[QLX]\nPORTTYPE=COM1\nBAUDRATE=9600\n");
+  ASSERT_EQ(std::rename(job.dir.Join("swap.ini").c_str(), path.c_str()), 0);
+  ASSERT_EQ(job.app.LoadSettingsFile(path, checked), 1);
   EXPECT_EQ(job.app.port.baudRate, 0);
   EXPECT_EQ(job.app.flags.kindLpt, 1);
   EXPECT_EQ(job.app.flags.kindUsb, 0);  // the settings file never falls back to USB
@@ -249,7 +262,7 @@ TEST(SettingsFileTest, AddressIsReadAsTheCommandLineReadsIt) {
     const std::string path = job.dir.Join("vrtqlx.ini");
     testsupport::WriteFile(path,
                            "[QLX]\nPORTTYPE=NET\nIP=" + ip + "\nMODELNAME=TQR-03\nFWNAME=x.fls\n");
-    EXPECT_EQ(job.app.LoadSettingsFile(path), taken.empty() ? -1 : 1);
+    EXPECT_EQ(LoadFrom(job.app, path), taken.empty() ? -1 : 1);
     EXPECT_EQ(job.app.port.portName, taken);
     if (taken.empty()) {
       EXPECT_NE(job.app.invalidReason.find("IP=" + ip), std::string::npos);

@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
 
 #include "app/event_log.h"
+#include "app/run_report.h"
 #include "download/download_dlg.h"
 #include "platform/port_map.h"
 #include "platform/process_probe.h"
 #include "platform/spooler.h"
+#include "platform/stop_request.h"
 #include "ports/park_note.h"
 #include "ports/queue_hold.h"
 #include "support/fake_printer.h"
@@ -40,6 +43,8 @@ class FakeSpooler final : public platform::Spooler {
   int changes = 0;
   // Sees the queues as they are when the window that owns this spooler ends.
   std::function<void(const std::map<std::string, platform::SpoolerQueue>&)> onEnd;
+  // Called as a queue is resumed.
+  std::function<void()> onResume;
 
   ~FakeSpooler() override {
     if (onEnd) onEnd(queues);
@@ -66,6 +71,7 @@ class FakeSpooler final : public platform::Spooler {
   }
   platform::SysStatus ResumeQueue(const std::string& name) override {
     if (!Changeable(name)) return platform::SysStatus::Fail("resume", EPERM);
+    if (onResume) onResume();
     queues[name].paused = false;
     queues[name].stateMessage.clear();
     return platform::OkStatus();
@@ -143,6 +149,27 @@ TEST(SpoolerRestore, EveryQueueIsTriedAndTheOnesThatFailAreKeptForTheWindowsEnd)
   dlg.reset();  // the window's end tries again
   EXPECT_FALSE(atEnd["a"].paused);
   EXPECT_TRUE(atEnd["c"].paused);
+}
+
+// The end step's restore has no later look at the stop signal: the run's report must still
+// say it was stopped, and every queue goes back all the same.
+TEST(SpoolerRestore, AStopDuringTheEndStepsRestoreIsAnInterruptedRun) {
+  auto fake = std::make_unique<FakeSpooler>();
+  FakeSpooler& spool = *fake;
+  spool.queues["a"] = Queue("a", kOnCom1, "", true);
+  spool.queues["b"] = Queue("b", kOnCom1, "", true);
+  spool.onResume = [] { platform::SetPendingStopSignalForTest(SIGTERM); };
+  CDownloadDlg dlg(FakePortBackends(std::make_shared<FakePrinter>()));
+  dlg.SetSpooler(std::move(fake));
+  dlg.RedirectSpoolerPrinters("COM1", "");
+  dlg.RestoreSpoolerPrinters();
+  EXPECT_FALSE(spool.queues["a"].paused);
+  EXPECT_FALSE(spool.queues["b"].paused);
+  RunReport report{"downloaded", 0, "TQR-23", "COM1", "", "x.fls", 9, 9, 1, "", "", {}};
+  MarkStoppedRun(report, platform::PendingStopSignal());
+  platform::SetPendingStopSignalForTest(0);
+  EXPECT_EQ(report.outcome, "interrupted");
+  EXPECT_EQ(RunReportJson(report).find("downloaded"), std::string::npos);
 }
 
 TEST(SpoolerRestore, AStartResumesOnlyQueuesOfRunsThatAreGone) {

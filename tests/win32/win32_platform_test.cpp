@@ -2,6 +2,8 @@
 // COM port gets, device instance names from the registry, files in the log's place.
 #include <gtest/gtest.h>
 #include <windows.h>
+// windows.h must come first.
+#include <sddl.h>
 #include <winspool.h>
 
 #include <cstring>
@@ -10,6 +12,7 @@
 
 #include "app/event_log.h"
 #include "platform/file_bytes.h"
+#include "platform/file_handle.h"
 #include "platform/file_system.h"
 #include "platform/profile_reader.h"
 #include "platform/run_directory.h"
@@ -18,19 +21,26 @@
 #include "platform/win32/device_registry.h"
 #include "platform/win32/owner_only_access.h"
 #include "platform/win32/serial_dcb.h"
+#include "platform/win32/trusted_owner.h"
 #include "ports/queue_hold.h"
 #include "ports/usb_product_match.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+// The settings file is read through the file whose owner was checked, and the system's
+// reader answers from it while it is open: as the program's own parser does, and not at all
+// once the file is renamed under it.
 TEST(Win32Profile, TheSystemsReaderAnswersAsTheProgramsOwnParser) {
   const std::string text =
       "[QLX]\r\nPORTTYPE = NET \r\nip=\"192.168.0.20\"\r\nTCPPORT=9100\r\nBAUDRATE=-38400x\r\n"
       "MODELNAME=TQR-23\r\nMODELNAME=second\r\n[other]\r\nFWNAME=no\r\n";
   testsupport::TempDir dir;
-  testsupport::WriteFile(dir.Join("vrtqlx.ini"), text);
-  auto system = platform::ProfileReader::Load(dir.Join("vrtqlx.ini"));
+  const std::string path = dir.Join("vrtqlx.ini");
+  testsupport::WriteFile(path, text);
+  auto file = platform::File::OpenReadOnly(path);
+  ASSERT_TRUE(file);
+  auto system = platform::ProfileReader::Read(file.value(), path);
   ASSERT_TRUE(system);
   const platform::ProfileReader own(text);
   for (const char* key : {"PORTTYPE", "IP", "MODELNAME", "FWNAME", "MISSING"}) {
@@ -40,7 +50,35 @@ TEST(Win32Profile, TheSystemsReaderAnswersAsTheProgramsOwnParser) {
   for (const char* key : {"TCPPORT", "BAUDRATE", "MISSING"}) {
     EXPECT_EQ(system.value().GetInt("QLX", key, 7), own.GetInt("QLX", key, 7)) << key;
   }
-  EXPECT_FALSE(platform::ProfileReader::Load(dir.Join("absent.ini")));
+  EXPECT_FALSE(MoveFileA(path.c_str(), dir.Join("other.ini").c_str()));
+}
+
+// Who may own a settings file, judged on accounts made by hand: Wine shows every file of
+// another Unix user as owned by one fixed account, never as another Windows user's.
+TEST(Win32FileTrust, OnlyTheUserAdministratorsAndSystemMayOwnASettingsFile) {
+  struct Sid {
+    explicit Sid(const char* text) { ConvertStringSidToSidA(text, &sid); }
+    ~Sid() { LocalFree(sid); }
+    PSID sid = nullptr;
+  };
+  const Sid user("S-1-5-21-1004336348-1177238915-682003330-1001");
+  const struct {
+    const char* owner;
+    bool trusted;
+  } kOwners[] = {{"S-1-5-21-1004336348-1177238915-682003330-1001", true},
+                 {"S-1-5-32-544", true},  // Administrators
+                 {"S-1-5-18", true},      // SYSTEM
+                 {"S-1-5-21-1004336348-1177238915-682003330-1002", false},
+                 {"S-1-5-32-545", false},  // Users
+                 {"S-1-1-0", false},       // Everyone
+                 {"S-1-5-7", false}};      // anonymous
+  for (const auto& c : kOwners) {
+    const Sid owner(c.owner);
+    ASSERT_NE(owner.sid, nullptr) << c.owner;
+    EXPECT_EQ(platform::IsTrustedOwner(owner.sid, user.sid), c.trusted) << c.owner;
+  }
+  // A user that cannot be read is no one's file.
+  EXPECT_FALSE(platform::IsTrustedOwner(user.sid, nullptr));
 }
 
 TEST(Win32RunDirectory, OnTheSystemDriveAndOnlyItsUserMayOpenIt) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_handle.h"
 #include "platform/posix/open_file_bytes.h"
 
 namespace platform {
@@ -47,10 +48,9 @@ SysResult<std::vector<uint8_t>> ReadOpenFileBytes(int fd, uint64_t maxBytes) {
 
 SysResult<std::vector<uint8_t>> ReadFileBytes(const std::string& path, uint64_t maxBytes) {
   // Without blocking: a FIFO would hold the open until a writer came.
-  Fd fd(RetryOnInterrupt(
-      [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); }));
-  if (fd.get() < 0) return SysResult<std::vector<uint8_t>>::Fail("open", errno);
-  return ReadOpenFileBytes(fd.get(), maxBytes);
+  auto file = File::OpenReadOnly(path);
+  if (!file) return SysResult<std::vector<uint8_t>>::Fail(file.call(), file.error());
+  return file.value().ReadAllBytes(maxBytes);
 }
 
 SysStatus WriteFileBytes(const std::string& path, const uint8_t* data, size_t length) {

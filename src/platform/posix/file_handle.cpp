@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/posix/open_file_bytes.h"
+
 namespace platform {
 
 File::~File() {
@@ -31,7 +33,7 @@ SysResult<File> File::Open(const std::string& path, int flags, unsigned mode) {
 }
 
 SysResult<File> File::OpenReadOnly(const std::string& path) {
-  return Open(path, O_RDONLY | O_NONBLOCK, 0);
+  return Open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
 }
 
 SysResult<File> File::OpenForAppend(const std::string& path) {
@@ -75,6 +77,16 @@ SysResult<FileKind> File::Kind() const {
   if (S_ISREG(st.st_mode)) return SysResult<FileKind>::Ok(FileKind::kRegular);
   if (S_ISDIR(st.st_mode)) return SysResult<FileKind>::Ok(FileKind::kDirectory);
   return SysResult<FileKind>::Ok(FileKind::kOther);
+}
+
+SysResult<uint64_t> File::Size() const {
+  struct stat st {};
+  if (::fstat(Fd(), &st) != 0) return SysResult<uint64_t>::Fail("fstat", errno);
+  return SysResult<uint64_t>::Ok(static_cast<uint64_t>(st.st_size));
+}
+
+SysResult<std::vector<uint8_t>> File::ReadAllBytes(uint64_t maxBytes) {
+  return ReadOpenFileBytes(Fd(), maxBytes);
 }
 
 }  // namespace platform

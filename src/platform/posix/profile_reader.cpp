@@ -1,11 +1,12 @@
-#include "platform/file_system.h"
 #include "platform/profile_reader.h"
+
+#include "platform/file_system.h"
 
 namespace platform {
 
 // The program's own reader of the text, with the system's profile semantics.
-SysResult<ProfileReader> ProfileReader::Load(const std::string& path) {
-  auto text = ReadWholeFile(path, kMaxFileBytes);
+SysResult<ProfileReader> ProfileReader::Read(File& file, const std::string& /*path*/) {
+  auto text = ReadWholeFile(file, kMaxFileBytes);
   if (!text) return SysResult<ProfileReader>::Fail(text.call(), text.error());
   return SysResult<ProfileReader>::Ok(ProfileReader(text.value()));
 }

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/posix/open_file_bytes.h"
-
 namespace platform {
 
 RunDirectory::~RunDirectory() {
@@ -56,18 +54,15 @@ SysResult<File> RunDirectory::CreateFile(const std::string& name) {
   return SysResult<File>::Ok(File(fd));
 }
 
-SysResult<std::vector<uint8_t>> RunDirectory::ReadFile(const std::string& path,
-                                                       uint64_t maxBytes) const {
+SysResult<File> RunDirectory::OpenFile(const std::string& path) const {
   const std::string name = NameOf(path);
-  if (name.empty()) return SysResult<std::vector<uint8_t>>::Fail("open", ENOENT);
+  if (name.empty()) return SysResult<File>::Fail("open", ENOENT);
   const int fd = RetryOnInterrupt([&] {
     return ::openat(static_cast<int>(handle_), name.c_str(),
                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   });
-  if (fd < 0) return SysResult<std::vector<uint8_t>>::Fail("openat", errno);
-  auto bytes = ReadOpenFileBytes(fd, maxBytes);
-  ::close(fd);
-  return bytes;
+  if (fd < 0) return SysResult<File>::Fail("openat", errno);
+  return SysResult<File>::Ok(File(fd));
 }
 
 void RunDirectory::RemoveFile(const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "platform/file_handle.h"
 #include "platform/win32/errors.h"
 
 namespace platform {
@@ -25,34 +26,9 @@ class Handle {
 }  // namespace
 
 SysResult<std::vector<uint8_t>> ReadFileBytes(const std::string& path, uint64_t maxBytes) {
-  using Result = SysResult<std::vector<uint8_t>>;
-  Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return Result::Fail("open", EISDIR);
-    }
-    return Result::Fail("CreateFileA", LastErrno());
-  }
-  // A pipe, console or device has no size to trust and may never end.
-  if (GetFileType(file.get()) != FILE_TYPE_DISK) return Result::Fail("not a regular file", EINVAL);
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size)) return Result::Fail("GetFileSizeEx", LastErrno());
-  if (static_cast<uint64_t>(size.QuadPart) > maxBytes) return Result::Fail("GetFileSizeEx", EFBIG);
-  std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-  size_t got = 0;
-  while (got < bytes.size()) {
-    DWORD n = 0;
-    const DWORD ask = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1u << 30));
-    if (!ReadFile(file.get(), bytes.data() + got, ask, &n, nullptr)) {
-      return Result::Fail("ReadFile", LastErrno());
-    }
-    if (n == 0) break;  // the file shrank while being read
-    got += n;
-  }
-  bytes.resize(got);
-  return Result::Ok(std::move(bytes));
+  auto file = File::OpenReadOnly(path);
+  if (!file) return SysResult<std::vector<uint8_t>>::Fail(file.call(), file.error());
+  return file.value().ReadAllBytes(maxBytes);
 }
 
 SysStatus WriteFileBytes(const std::string& path, const uint8_t* data, size_t length) {

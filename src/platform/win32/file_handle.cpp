@@ -112,4 +112,35 @@ SysResult<FileKind> File::Kind() const {
   return SysResult<FileKind>::Ok(FileKind::kRegular);
 }
 
+SysResult<uint64_t> File::Size() const {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(AsHandle(fd_), &size))
+    return SysResult<uint64_t>::Fail("GetFileSizeEx", LastErrno());
+  return SysResult<uint64_t>::Ok(static_cast<uint64_t>(size.QuadPart));
+}
+
+SysResult<std::vector<uint8_t>> File::ReadAllBytes(uint64_t maxBytes) {
+  using Result = SysResult<std::vector<uint8_t>>;
+  auto kind = Kind();
+  if (!kind) return Result::Fail(kind.call(), kind.error());
+  if (kind.value() == FileKind::kDirectory) return Result::Fail("open", EISDIR);
+  // A pipe, console or device has no size to trust and may never end.
+  if (kind.value() != FileKind::kRegular || GetFileType(AsHandle(fd_)) != FILE_TYPE_DISK) {
+    return Result::Fail("not a regular file", EINVAL);
+  }
+  auto size = Size();
+  if (!size) return Result::Fail(size.call(), size.error());
+  if (size.value() > maxBytes) return Result::Fail("GetFileSizeEx", EFBIG);
+  std::vector<uint8_t> bytes(static_cast<size_t>(size.value()));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    auto n = Read(reinterpret_cast<char*>(bytes.data() + got), bytes.size() - got);
+    if (!n) return Result::Fail(n.call(), n.error());
+    if (n.value() == 0) break;  // the file shrank while being read
+    got += n.value();
+  }
+  bytes.resize(got);
+  return Result::Ok(std::move(bytes));
+}
+
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/file_handle.h"
+#include "platform/win32/trusted_owner.h"
 
 namespace platform {
 
@@ -22,19 +23,26 @@ std::string AccountName(PSID sid) {
   return "another account";
 }
 
-bool IsCurrentUser(PSID sid) {
+// The account this process runs as, in `buffer`; nullptr when it cannot be read.
+PSID CurrentUser(std::vector<BYTE>& buffer) {
   HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
   DWORD size = 0;
   GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-  std::vector<BYTE> user(size);
-  const bool same = size > 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
-                    EqualSid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, sid);
+  buffer.resize(size);
+  const bool read =
+      size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size) != FALSE;
   CloseHandle(token);
-  return same;
+  return read ? reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid : nullptr;
 }
 
 }  // namespace
+
+bool IsTrustedOwner(PSID owner, PSID user) {
+  return (user != nullptr && EqualSid(owner, user)) ||
+         IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+         IsWellKnownSid(owner, WinLocalSystemSid);
+}
 
 // Windows keeps who may write a file in its access list, not in bits: only the owner is
 // checked, which is what decides who could have put the file there.
@@ -45,11 +53,9 @@ std::string File::WhyNotTrusted(FileTrust /*trust*/) const {
                       &owner, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
     return "cannot be checked (no owner can be read)";
   }
-  std::string why;
-  if (!IsCurrentUser(owner) && !IsWellKnownSid(owner, WinBuiltinAdministratorsSid) &&
-      !IsWellKnownSid(owner, WinLocalSystemSid)) {
-    why = "belongs to " + AccountName(owner);
-  }
+  std::vector<BYTE> user;
+  const std::string why =
+      IsTrustedOwner(owner, CurrentUser(user)) ? "" : "belongs to " + AccountName(owner);
   LocalFree(descriptor);
   return why;
 }

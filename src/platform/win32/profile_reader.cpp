@@ -1,10 +1,11 @@
+#include "platform/profile_reader.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/profile_reader.h"
 
 namespace platform {
 
@@ -13,10 +14,11 @@ namespace {
 constexpr DWORD kLongestValue = 4096;
 }  // namespace
 
-// The system's own profile reader answers, from the file itself; the file is checked first
-// so that an unreadable or oversized file fails as on every other system.
-SysResult<ProfileReader> ProfileReader::Load(const std::string& path) {
-  auto text = ReadWholeFile(path, kMaxFileBytes);
+// The system's own profile reader answers, from the file itself (it also reads a file saved
+// as UTF-16); the open file is read first so that an unreadable or oversized file fails as on
+// every other system.
+SysResult<ProfileReader> ProfileReader::Read(File& file, const std::string& path) {
+  auto text = ReadWholeFile(file, kMaxFileBytes);
   if (!text) return SysResult<ProfileReader>::Fail(text.call(), text.error());
   ProfileReader reader;
   reader.systemFile_ = path;

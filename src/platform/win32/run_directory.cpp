@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_bytes.h"
 #include "platform/run_directory.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/owner_only_access.h"
@@ -97,10 +96,9 @@ SysResult<File> RunDirectory::CreateFile(const std::string& name) {
   return created;
 }
 
-SysResult<std::vector<uint8_t>> RunDirectory::ReadFile(const std::string& path,
-                                                       uint64_t maxBytes) const {
-  if (NameOf(path).empty()) return SysResult<std::vector<uint8_t>>::Fail("open", ENOENT);
-  return ReadFileBytes(path, maxBytes);
+SysResult<File> RunDirectory::OpenFile(const std::string& path) const {
+  if (NameOf(path).empty()) return SysResult<File>::Fail("open", ENOENT);
+  return File::OpenReadOnly(path);
 }
 
 void RunDirectory::RemoveFile(const std::string& path) {
