@@ -230,6 +230,8 @@ stop_inventory() {  # stop_inventory stopped|mended [name]; ok2 and ok3 only fil
     printf '      vrtqlx_environment: {QLX_COM1: /nonexistent}\n'
   fi
   idle ok2
+  # In the preview ok2 would install the package from its repositories (no package file).
+  [ "${2:-}" = stop-check ] && printf '      vrtqlx_install: true\n      vrtqlx_package_file: ""\n'
   idle ok3
   station ok1
   net_printer ok1-net "$c/ok1/$fw"
@@ -244,7 +246,8 @@ stop_check_checks() {
   stop_inventory stopped stop-check >"$scratch/stop-check.yml"
   play stop-check --check
   check "--check: stations with a printer that would fail, or unreachable, fail; no others" \
-    same "$status $(recap stop-check gone 'failed=1 ' && recap stop-check refused 'failed=1 ' && recap stop-check ok1 'failed=0 ' && echo ok)" "2 ok"
+    same "$status $(recap stop-check gone 'failed=1 ' && recap stop-check refused 'failed=1 ' && recap stop-check ok1 'failed=0 ' &&
+      recap stop-check ok2 'failed=0 ' && echo ok)" "2 ok"
   check "--check: the refused printer would download (the dry run opens no port), the empty image fails" \
     same "$(rows stop-check | grep -E $'^refused\t(refused|empty)-net\t' | cut -f 2-5 | tr '\t\n' '|;')" \
     'refused-net|would download|0|;empty-net|failed||empty image;'
