@@ -2,6 +2,7 @@
 # rendered and written here, in the controller: a module run for each (two, with the stat
 # that `template` runs first) costs a start of Python for every wave.
 import os
+import stat
 import tempfile
 
 from ansible.errors import AnsibleActionFail
@@ -31,7 +32,8 @@ class ActionModule(ActionBase):
                                             escape_backslashes=False))
         try:
             with open(dest, "rb") as f:
-                unchanged = f.read(len(data) + 1) == data
+                unchanged = (f.read(len(data) + 1) == data
+                             and stat.S_IMODE(os.fstat(f.fileno()).st_mode) == mode)
         except OSError:
             unchanged = False
         result.update(changed=not unchanged, dest=dest)
