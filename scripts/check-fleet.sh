@@ -4,8 +4,11 @@
 # a preview with --check, a rollout in which two printers of one station have same-named
 # images, a second run and a rerun after a stopped rollout (only what is left is sent), an
 # unreachable station, an empty image, dry-run refusals in check mode and for real, and
-# `--tags discover` on fake sysfs trees; ansible-lint runs beside them. Runs as root on a
-# machine without vrtqlx installed (the role installs it, the end purges it).
+# `--tags discover` on fake sysfs trees. Three lanes run side by side, each with its own
+# simulators, stations and reports (the fleet's plays; the wave's; discovery), and
+# ansible-lint beside them: most of a play is waiting on a printer or on one core. Runs as
+# root on a machine without vrtqlx installed (the fleet's rollout installs it, the end
+# purges it; the other lanes use the package's program unpacked into the scratch folder).
 set -uo pipefail
 build=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,7 +36,7 @@ bash "$root/scripts/lint-fleet.sh" >"$scratch/lint.log" 2>&1 &
 lint=$!
 
 # Ansible reads no configuration of this machine and leaves nothing in it.
-mkdir -p "$scratch/ansible/tmp" "$scratch/ansible/remote" "$scratch/sim" "$scratch/stations"
+mkdir -p "$scratch/ansible/tmp" "$scratch/ansible/remote" "$scratch/sim" "$scratch/stations" "$scratch/stations-check"
 cat >"$scratch/ansible/ansible.cfg" <<CFG
 [defaults]
 home = $scratch/ansible
@@ -57,7 +60,8 @@ export ANSIBLE_LOCAL_TEMP="$scratch/ansible/tmp" ANSIBLE_REMOTE_TEMP="$scratch/a
 export ANSIBLE_NOCOLOR=1 ANSIBLE_FORCE_COLOR=0 DEBIAN_FRONTEND=noninteractive
 
 # start_sim <name>: a printer simulator that takes one image; its port goes into
-# port[<name>], what it received into $scratch/sim/<name>.bin.
+# port[<name>], what it received into $scratch/sim/<name>.bin. Every simulator is started
+# before any port is left unused for a refusal, so that no simulator takes that port.
 declare -A port sim
 start_sim() {
   local out="$scratch/sim/$1" _
@@ -80,9 +84,15 @@ image() {  # image <path> [bytes]: a firmware file of random bytes
   mkdir -p "$(dirname "$1")"
   head -c "${2:-$((40000 + RANDOM))}" /dev/urandom >"$1"
 }
-received() {  # received <sim> <file> [<sim> <file>]…: each simulator took its file byte for byte
+# received <sim> <file> [<sim> <file>]…: each simulator took its file byte for byte. The
+# lanes are not the simulators' parent: a simulator says "received" once its peer closed.
+received() {
+  local _
   while [ $# -ge 2 ]; do
-    wait "${sim[$1]}" 2>/dev/null
+    for _ in $(seq 100); do
+      grep -q '^received ' "$scratch/sim/$1.txt" && break
+      sleep 0.05
+    done
     cmp -s "$2" "$scratch/sim/$1.bin" || return 1
     shift 2
   done
@@ -92,37 +102,39 @@ nothing_sent() {  # nothing_sent <sim>…
   for s in "$@"; do [ -s "$scratch/sim/$s.bin" ] && return 1; done
   return 0
 }
-inventory_head() {  # inventory_head <name> [installed [more vars]]: printers' vars, its report is $scratch/<name>.csv
+# inventory_head <name> [unpacked [more vars]]: printers' vars, its report is $scratch/<name>.csv.
+# The lanes beside the fleet's install nothing: they run the package's program unpacked
+# into the scratch folder, so that the fleet's preview still finds nothing installed.
+inventory_head() {
   printf 'printers:\n  vars:\n    ansible_connection: local\n    vrtqlx_package_file: %s\n' "$package"
-  # After the fleet's rollout the package is there: later plays leave it as it is.
-  [ "${2:-}" = installed ] && printf '    vrtqlx_install: false\n'
+  [ "${2:-}" = unpacked ] && printf '    vrtqlx_install: false\n    vrtqlx_program: %s\n' "$program"
   [ -n "${3:-}" ] && printf '%s\n' "$3"
   printf '    vrtqlx_report_file: %s\n  hosts:\n' "$scratch/$1.csv"
 }
+stations=stations  # the folder of the stations' working directories under $scratch
 station() {  # station <name>: a host with its own working directory; its printers follow
-  printf '    %s:\n      vrtqlx_work_dir: %s\n' "$1" "$scratch/stations/$1"
-  printf '      vrtqlx_log_file: %s\n      vrtqlx_printers:\n' "$scratch/stations/$1.log"
+  printf '    %s:\n      vrtqlx_work_dir: %s\n' "$1" "$scratch/$stations/$1"
+  printf '      vrtqlx_log_file: %s\n      vrtqlx_printers:\n' "$scratch/$stations/$1.log"
 }
 net_printer() {  # net_printer <sim> <file> [more]: a TQR-23 reached at that simulator's port
   printf '        - {name: %s, model: TQR-23, port: NET, address: 127.0.0.1, tcpport: %s, file: "%s"%s}\n' \
     "$1" "${port[$1]}" "$2" "${3:+, $3}"
 }
-play() {  # play <inventory name> [ansible-playbook options]: its exit status in $status
+# play <inventory name> [ansible-playbook options]: its exit status in $status, the rows of
+# its report (host, printer, outcome, exit code, reason, SHA-256; tab-separated) in
+# $scratch/<name>.rows.
+play() {
   local name=$1
   shift
   ansible-playbook -i "$scratch/$name.yml" "$@" "$root/packaging/ansible/site.yml" \
     >"$scratch/$name.log" 2>&1
   status=$?
-  logs+=("$scratch/$name.log")
-}
-logs=()
-# Rows of a report: host, printer, outcome, exit code, reason, SHA-256 (tab-separated).
-rows() {
-  python3 -c 'import csv, sys
+  /usr/bin/python3 -c 'import csv, sys
 for r in csv.DictReader(open(sys.argv[1])):
     print("\t".join([r["host"], r["printer"], r["outcome"], r["exit_code"], r["reason"], r["sha256"]]))' \
-    "$scratch/$1.csv" 2>&1
+    "$scratch/$name.csv" >"$scratch/$name.rows" 2>&1
 }
+rows() { cat "$scratch/$1.rows"; }  # rows <report>: of its last play
 count() { grep -Ec "$2" <<<"$(rows "$1")"; }  # count <report> <row pattern>
 sha() { sha256sum <"$1" | cut -d' ' -f1; }
 same() {  # same <got> <wanted>: says both when they differ
@@ -139,6 +151,8 @@ if timeout 10 "$build/vrtqlx" --list --json 2>/dev/null | grep -q '^{'; then
 else
   has_list=0
 fi
+dpkg-deb --extract "$package" "$scratch/unpacked"
+program="$scratch/unpacked/usr/bin/vrtqlx"
 
 # Fleet: one station with four printers, two of whose images have one name (two folders on
 # the control machine), one of them allowed an empty image; they download side by side.
@@ -148,7 +162,10 @@ image "$c/hall-a/$fw"
 image "$c/hall-b/$fw"
 image "$c/hall-c/$fw"
 image "$c/empty/$fw" 0
-for s in hall-a hall-b hall-c allowed-net; do start_sim "$s"; done
+for s in refused ok1 late1 late2; do image "$c/$s/$fw"; done
+for s in hall-a hall-b hall-c allowed-net ok1-net late1-net late2-net; do start_sim "$s"; done
+refuse refused-net
+port[empty-net]=${port[refused-net]}
 {
   inventory_head fleet
   station station1
@@ -164,40 +181,43 @@ fleet_rows() {  # fleet_rows <outcome> <exit code>: the fleet's report as it sho
   printf 'station1\tallowed-net\t%s\t%s\t\t%s\n' "$1" "$2" "$(sha "$c/empty/$fw")"
 }
 
-play fleet --check
-check "--check: the preview succeeds when every printer would download" test "$status" -eq 0
-check "--check: the report gives each printer's would-be outcome and image" \
-  same "$(rows fleet)" "$(fleet_rows 'would download' 0)"
-left_nothing() {
-  ! installed && [ ! -e "$scratch/stations/station1" ] &&
-    nothing_sent hall-a hall-b hall-c
+fleet_checks() {
+  play fleet --check
+  check "--check: the preview succeeds when every printer would download" test "$status" -eq 0
+  check "--check: the report gives each printer's would-be outcome and image" \
+    same "$(rows fleet)" "$(fleet_rows 'would download' 0)"
+  left_nothing() {
+    ! installed && [ ! -e "$scratch/stations/station1" ] &&
+      nothing_sent hall-a hall-b hall-c
+  }
+  check "--check: nothing was installed, sent or left on the stations" left_nothing
+
+  play fleet
+  check "the rollout succeeds" test "$status" -eq 0
+  check "the role installed the vrtqlx package" installed
+  check "two same-named images of one station each reached their own printer byte for byte" \
+    received hall-a "$c/hall-a/$fw" hall-b "$c/hall-b/$fw" hall-c "$c/hall-c/$fw"
+  check "the report gives each printer downloaded with its image's SHA-256" \
+    same "$(rows fleet)" "$(fleet_rows downloaded 0)"
+  check "an empty image the printer allows is sent" received allowed-net "$c/empty/$fw"
+
+  # The simulators are gone: a second download would fail.
+  play fleet
+  check "a second run succeeds" test "$status" -eq 0
+  check "it reports every printer current" same "$(rows fleet)" "$(fleet_rows current '')"
+  # Only the report on the control machine is written.
+  unchanged() { ! grep -E '^changed: ' "$scratch/fleet.log" | grep -qv -- '-> localhost\]$'; }
+  check "and changes nothing" unchanged
 }
-check "--check: nothing was installed, sent or left on the stations" left_nothing
-
-play fleet
-check "the rollout succeeds" test "$status" -eq 0
-check "the role installed the vrtqlx package" installed
-check "two same-named images of one station each reached their own printer byte for byte" \
-  received hall-a "$c/hall-a/$fw" hall-b "$c/hall-b/$fw" hall-c "$c/hall-c/$fw"
-check "the report gives each printer downloaded with its image's SHA-256" \
-  same "$(rows fleet)" "$(fleet_rows downloaded 0)"
-check "an empty image the printer allows is sent" received allowed-net "$c/empty/$fw"
-
-# The simulators are gone: a second download would fail.
-play fleet
-check "a second run succeeds" test "$status" -eq 0
-check "it reports every printer current" same "$(rows fleet)" "$(fleet_rows current '')"
-# Only the report on the control machine is written.
-unchanged() { ! grep -E '^changed: ' "$scratch/fleet.log" | grep -qv -- '-> localhost\]$'; }
-check "and changes nothing" unchanged
 
 # A wave of five with an unreachable station and one whose printers fail (connection
 # refused, an empty image, and the dry run's refusals: a COM port mapped to no device, TCP
 # port 70000): two failures stop the rollout before the next wave. The rerun, once the
-# station can be reached, sends only what is left.
-stop_inventory() {  # stop_inventory stopped|mended; ok2 and ok3 only fill the wave; late is the next
-  inventory_head stop installed
-  idle() { printf '    %s:\n      vrtqlx_work_dir: %s\n      vrtqlx_printers: []\n' "$1" "$scratch/stations/$1"; }
+# station can be reached, sends only what is left. The preview has stations and a report of
+# its own (stop-check) and runs beside the rollout: its dry runs open no port.
+stop_inventory() {  # stop_inventory stopped|mended [name]; ok2 and ok3 only fill the wave; late is the next
+  inventory_head "${2:-stop}" unpacked
+  idle() { printf '    %s:\n      vrtqlx_work_dir: %s\n      vrtqlx_printers: []\n' "$1" "$scratch/$stations/$1"; }
   idle gone
   [ "$1" = mended ] || printf '      ansible_connection: ssh\n      ansible_host: 127.0.0.1\n      ansible_port: 1\n'
   station refused
@@ -210,6 +230,8 @@ stop_inventory() {  # stop_inventory stopped|mended; ok2 and ok3 only fill the w
     printf '      vrtqlx_environment: {QLX_COM1: /nonexistent}\n'
   fi
   idle ok2
+  # In the preview ok2 would install the package from its repositories (no package file).
+  [ "${2:-}" = stop-check ] && printf '      vrtqlx_install: true\n      vrtqlx_package_file: ""\n'
   idle ok3
   station ok1
   net_printer ok1-net "$c/ok1/$fw"
@@ -217,70 +239,84 @@ stop_inventory() {  # stop_inventory stopped|mended; ok2 and ok3 only fill the w
   net_printer late1-net "$c/late1/$fw"
   net_printer late2-net "$c/late2/$fw"
 }
-for s in refused ok1 late1 late2; do image "$c/$s/$fw"; done
-for s in ok1-net late1-net late2-net; do start_sim "$s"; done
-refuse refused-net
-port[empty-net]=${port[refused-net]}
-stop_inventory stopped >"$scratch/stop.yml"
-refusal_rows() { rows stop | grep -E $'^refused\t(com|badport)\t' | cut -f 1-5; }
+refusal_rows() { rows "$1" | grep -E $'^refused\t(com|badport)\t' | cut -f 1-5; }  # refusal_rows <report>
 
-play stop --check
-check "--check: stations with a printer that would fail, or unreachable, fail; no others" \
-  same "$status $(recap stop gone 'failed=1 ' && recap stop refused 'failed=1 ' && recap stop ok1 'failed=0 ' && echo ok)" "2 ok"
-check "--check: the refused printer would download (the dry run opens no port), the empty image fails" \
-  same "$(rows stop | grep -E $'^refused\t(refused|empty)-net\t' | cut -f 2-5 | tr '\t\n' '|;')" \
-  'refused-net|would download|0|;empty-net|failed||empty image;'
-previewed=$(refusal_rows)
+stop_check_checks() {
+  stations=stations-check
+  stop_inventory stopped stop-check >"$scratch/stop-check.yml"
+  play stop-check --check
+  check "--check: stations with a printer that would fail, or unreachable, fail; no others" \
+    same "$status $(recap stop-check gone 'failed=1 ' && recap stop-check refused 'failed=1 ' && recap stop-check ok1 'failed=0 ' &&
+      recap stop-check ok2 'failed=0 ' && echo ok)" "2 ok"
+  check "--check: the refused printer would download (the dry run opens no port), the empty image fails" \
+    same "$(rows stop-check | grep -E $'^refused\t(refused|empty)-net\t' | cut -f 2-5 | tr '\t\n' '|;')" \
+    'refused-net|would download|0|;empty-net|failed||empty image;'
+  : >"$scratch/stop-check.done"
+}
 
-play stop
-check "two failures in a wave of five, one of them an unreachable station, stop the rollout" \
-  test "$status" -ne 0
-check "the unreachable station is reported with Ansible's reason" \
-  grep -Eq $'^gone\t\tunreachable\t\t[^\t]*[a-z]' <<<"$(rows stop)"
-check "the refused printer failed with exit code 2 and the connect error with its reason" \
-  grep -qx $'refused\trefused-net\tfailed\t2\tSocket Connect Error! ip=127.0.0.1, tcpport='"${port[refused-net]}"$' (connect: Connection refused)\t'"$(sha "$c/refused/$fw")" \
-  <<<"$(rows stop)"
-check "the empty image failed with the reason \"empty image\"" \
-  grep -qx $'refused\tempty-net\tfailed\t\tempty image\t'"$(sha "$c/empty/$fw")" <<<"$(rows stop)"
-check "Ansible failed that station with the program's reason" \
-  grep -q "fatal: \[refused\]: FAILED.*Socket Connect Error! ip=127.0.0.1, tcpport=${port[refused-net]}.*Connection refused" \
-  "$scratch/stop.log"
-check "the other printer of the wave downloaded" \
-  test "$(count stop $'^ok1\tok1-net\tdownloaded\t0\t')" -eq 1
-check "the next wave is reported as not run" test "$(count stop $'^late\tlate[12]-net\tnot run\t')" -eq 2
-check "and its printers received nothing" nothing_sent late1-net late2-net
-if [ "$has_list" = 1 ]; then
-  # The same jobs run for real by the program itself, outside the role.
-  real_refusal() {  # real_refusal <name> <job options>…: its row as the role gives it
-    local name=$1
-    shift
-    (cd "$scratch" && QLX_COM1=/nonexistent CUPS_SERVER="$scratch/no-cups.sock" \
-      vrtqlx --json --quiet --log "$scratch/real.log" -s "$@" -m TQR-23 -f "$c/refused/$fw") |
-      python3 -c 'import json, sys
+stop_checks() {
+  stop_inventory stopped >"$scratch/stop.yml"
+  play stop
+  check "two failures in a wave of five, one of them an unreachable station, stop the rollout" \
+    test "$status" -ne 0
+  check "the unreachable station is reported with Ansible's reason" \
+    grep -Eq $'^gone\t\tunreachable\t\t[^\t]*[a-z]' <<<"$(rows stop)"
+  check "the refused printer failed with exit code 2 and the connect error with its reason" \
+    grep -qx $'refused\trefused-net\tfailed\t2\tSocket Connect Error! ip=127.0.0.1, tcpport='"${port[refused-net]}"$' (connect: Connection refused)\t'"$(sha "$c/refused/$fw")" \
+    <<<"$(rows stop)"
+  check "the empty image failed with the reason \"empty image\"" \
+    grep -qx $'refused\tempty-net\tfailed\t\tempty image\t'"$(sha "$c/empty/$fw")" <<<"$(rows stop)"
+  check "Ansible failed that station with the program's reason" \
+    grep -q "fatal: \[refused\]: FAILED.*Socket Connect Error! ip=127.0.0.1, tcpport=${port[refused-net]}.*Connection refused" \
+    "$scratch/stop.log"
+  check "the other printer of the wave downloaded" \
+    test "$(count stop $'^ok1\tok1-net\tdownloaded\t0\t')" -eq 1
+  check "the next wave is reported as not run" test "$(count stop $'^late\tlate[12]-net\tnot run\t')" -eq 2
+  check "and its printers received nothing" nothing_sent late1-net late2-net
+  if [ "$has_list" = 1 ]; then
+    local previewed _
+    for _ in $(seq 600); do
+      [ -e "$scratch/stop-check.done" ] && break
+      sleep 0.5
+    done
+    previewed=$(refusal_rows stop-check)
+    # The same jobs run for real by the program itself, outside the role.
+    real_refusal() {  # real_refusal <name> <job options>…: its row as the role gives it
+      local name=$1
+      shift
+      (cd "$scratch" && QLX_COM1=/nonexistent CUPS_SERVER="$scratch/no-cups.sock" \
+        "$program" --json --quiet --log "$scratch/real.log" -s "$@" -m TQR-23 -f "$c/refused/$fw") |
+        /usr/bin/python3 -c 'import json, sys
 r = json.load(sys.stdin)
 print("\t".join(["refused", sys.argv[1], r["outcome"], str(r["exit_code"]), r["reason"]]))' "$name"
-  }
-  check "the dry run refuses an unmapped COM port and TCP port 70000, in check mode as for real" \
-    same "$(grep -Ec $'\t(failed|invalid parameters)\t[12]\t.+' <<<"$previewed") $(refusal_rows)" "2 $previewed"
-  check "with the exit codes and reasons of the program's real runs" same "$previewed" \
-    "$(real_refusal com -p COM1 -b 115200; real_refusal badport -p NET 127.0.0.1 -tcpport 70000)"
-else
-  echo "NOT RUN  dry-run refusals against the real runs: the program has no --list"
-fi
+    }
+    check "the dry run refuses an unmapped COM port and TCP port 70000, in check mode as for real" \
+      same "$(grep -Ec $'\t(failed|invalid parameters)\t[12]\t.+' <<<"$previewed") $(refusal_rows stop)" "2 $previewed"
+    check "with the exit codes and reasons of the program's real runs" same "$previewed" \
+      "$(real_refusal com -p COM1 -b 115200; real_refusal badport -p NET 127.0.0.1 -tcpport 70000)"
+  else
+    echo "NOT RUN  dry-run refusals against the real runs: the program has no --list"
+  fi
 
-stop_inventory mended >"$scratch/stop.yml"
-play stop
-check "the rerun goes past the first wave (one failed station of five)" \
-  same "$status $(recap stop refused 'failed=1 ' && recap stop ok1 'failed=0 ' && echo ok)" "2 ok"
-check "what had been downloaded is current" \
-  test "$(count stop $'^ok1\tok1-net\tcurrent\t\t')" -eq 1
-check "only the rest was sent, byte for byte" \
-  received late1-net "$c/late1/$fw" late2-net "$c/late2/$fw"
+  stop_inventory mended >"$scratch/stop.yml"
+  play stop
+  check "the rerun goes past the first wave (one failed station of five)" \
+    same "$status $(recap stop refused 'failed=1 ' && recap stop ok1 'failed=0 ' && echo ok)" "2 ok"
+  check "what had been downloaded is current" \
+    test "$(count stop $'^ok1\tok1-net\tcurrent\t\t')" -eq 1
+  check "only the rest was sent, byte for byte" \
+    received late1-net "$c/late1/$fw" late2-net "$c/late2/$fw"
+}
 
 # Discovery on stations with a fake sysfs tree holding one TQR-23 on USB.
-if [ "$has_list" = 1 ]; then
+discover_checks() {
+  if [ "$has_list" = 0 ]; then
+    echo "NOT RUN  --tags discover: the program has no --list"
+    return
+  fi
+  local s t
   {
-    inventory_head discover installed "$(printf '    vrtqlx_discovery_file: %s\n    vrtqlx_discovery_csv: %s' \
+    inventory_head discover unpacked "$(printf '    vrtqlx_discovery_file: %s\n    vrtqlx_discovery_csv: %s' \
       "$scratch/stations.json" "$scratch/stations.csv")"
     for s in disc1 disc2; do
       t="$scratch/trees/$s"
@@ -294,7 +330,7 @@ if [ "$has_list" = 1 ]; then
     done
   } >"$scratch/discover.yml"
   play discover --tags discover
-  check "--tags discover: every station's printers are gathered into one report" python3 -c '
+  check "--tags discover: every station's printers are gathered into one report" /usr/bin/python3 -c '
 import json, sys
 found = json.load(open(sys.argv[1]))
 assert sorted(found) == ["disc1", "disc2"], found
@@ -307,15 +343,34 @@ for host in found:
     test "$(grep -c '^"disc[12]","usb","USB",".*/dev/usb/lp0","TQR-23",' "$scratch/stations.csv")" -eq 2
   check "and nothing else ran: no working directory, no rollout report" \
     same "$status $(ls "$scratch/stations/disc1" "$scratch/discover.csv" 2>/dev/null)" "0 "
-else
-  echo "NOT RUN  --tags discover: the program has no --list"
-fi
+}
 
-wait "$lint"
+# part <name>: the cases of <name>_checks, their lines into $scratch/<name>.out, their
+# counts into $scratch/<name>.counts.
+part() {
+  passed=0 failed=0
+  "$1_checks" >"$scratch/$1.out" 2>&1
+  echo "$passed $failed" >"$scratch/$1.counts"
+}
+# Three lanes side by side; the parts' lines are shown in this order and their counts added.
+# The fleet's plays and the wave's rollout each take most of a core, their waits on the
+# printers aside: the preview and discovery have time to spare and yield to them.
+( part fleet ) &
+lanes=($!)
+( renice -n 10 -p "$BASHPID" >/dev/null && part stop_check && part discover ) &
+lanes+=($!)
+( part stop ) &
+lanes+=($!)
+wait "${lanes[@]}" "$lint"
+for name in fleet stop_check stop discover; do
+  cat "$scratch/$name.out"
+  read -r p f <"$scratch/$name.counts" 2>/dev/null || { p=0 f=1; echo "FAILED  the cases of $name ended early"; }
+  passed=$((passed + p)) failed=$((failed + f))
+done
 check "ansible-lint passes the role and the playbook at the production profile" \
   grep -q '^Passed with production profile' "$scratch/lint.log"
 if [ "$failed" -ne 0 ]; then
-  tail -n 40 "${logs[@]}" "$scratch/lint.log"
+  tail -n 40 "$scratch"/*.log
 fi
 cleanup
 trap - EXIT
