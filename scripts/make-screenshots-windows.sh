@@ -3,6 +3,8 @@
 # dialog, the completion notice and the About box through the program's own Win32 backend,
 # under wine64 on a private virtual X server, into docs/windows/.
 set -euo pipefail
+source "$(dirname "$0")/hide-devices.sh"
+rerun_with_devices_hidden "$(realpath "$0")" "$@"
 top=$(cd "$(dirname "$0")/.." && pwd)
 win_build=${WIN_BUILD:-$top/build-win}
 case $win_build in /*) ;; *) win_build=$top/$win_build ;; esac

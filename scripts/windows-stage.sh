@@ -11,20 +11,10 @@ source scripts/stage-lib.sh
 stage=$1 build=$2 win64=$3 win32=$4 jobs=$5
 wine32_loader=/usr/lib/wine/wine
 
-# Wine links the machine's serial and parallel nodes as COM and LPT ports in every new
-# prefix and opens them to see what they are, and the machine's console lives on them. A
-# stage that runs Wine does so in a private mount namespace in which those nodes are
-# /dev/null (as root; another user cannot open them anyway).
+# A stage that runs Wine keeps it away from the machine's own devices.
+source scripts/hide-devices.sh
 case $stage in
-  unit-* | smoke-* | gui | installer-check)
-    if [ -z "${VRTQLX_DEVICES_HIDDEN:-}" ] && [ "$(id -u)" -eq 0 ]; then
-      exec env VRTQLX_DEVICES_HIDDEN=1 unshare --mount --propagation private bash -c '
-        for node in /dev/ttyS* /dev/ttyUSB* /dev/ttyACM* /dev/lp[0-9]* /dev/parport* /dev/usb/*; do
-          [ -c "$node" ] && { mount --bind /dev/null "$node" || exit 1; }
-        done
-        exec bash "$0" "$@"' "$PWD/scripts/windows-stage.sh" "$@"
-    fi
-    ;;
+  unit-* | smoke-* | gui | installer-check) rerun_with_devices_hidden "$PWD/scripts/windows-stage.sh" "$@" ;;
 esac
 
 configure() {  # configure <dir> <toolchain> <cmake options>…
