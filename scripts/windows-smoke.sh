@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs the Windows program under wine64 as a user would, against the Linux printer
 # simulator: silent TCP and serial downloads byte for byte, a settings-file job, invalid
-# parameters, a refused connection, a USB job without a printer. Usage:
+# parameters, a refused connection, a USB job without a printer, printers that stop, close
+# or reset part-way, spooler printers that refuse the pause, the console under `start /wait`
+# and `cmd /c`, no display, a settings file of another user, closed standard handles, an
+# image larger than memory. Usage:
 #   windows-smoke.sh <vrtqlx.exe> <qlx-printer-sim>
 # Ends with "N passed, N failed" and a non-zero exit when any case failed.
 set -uo pipefail
