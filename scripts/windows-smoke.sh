@@ -110,8 +110,8 @@ done
 # Printers that stop reading, close or reset after 100000 bytes: never a success for bytes
 # the printer did not take, and the reason is the system's own text. The printer is busy
 # (stopped) until the program is connected and has handed over what the system would take,
-# as under load: without the connection's TCP figures (Wine) only a small send buffer keeps
-# that from being the whole image, whose end the printer's close would then seem to confirm.
+# as under load: the whole image is then in the buffers before the printer stops, and
+# without the connection's TCP figures (Wine) the printer's reset reads as a close.
 busy_until_connected() {
   kill -STOP "$sim_pid"
   local hex
