@@ -272,7 +272,7 @@ std::string CFirmwareApp::JobSummary() const {
 }
 
 void CFirmwareApp::ExplainUnsettledJob(bool windowOpens) const {
-  const bool silentAsked = arguments_.size() > 1 && arguments_[1] == "-s";
+  const bool silentAsked = SilentAsked();
   if (!silentAsked && script_.Any()) {
     platform::WriteText(platform::kStandardError,
                         std::string("vrtqlx: no unattended job: no ") + kSettingsFileName + " in " +
@@ -306,8 +306,7 @@ int CFirmwareApp::DecideOutcome() {
       if (!why.empty()) {
         const std::string refusal =
             std::string(kSettingsFileName) + " in " + workDir + " " + why + ": not used";
-        const bool silentAsked = arguments_.size() > 1 && arguments_[1] == "-s";
-        if (!silentAsked) return Refuse(refusal);
+        if (!SilentAsked()) return Refuse(refusal);
         Warn(refusal);
         return ParseCommandLine();
       }

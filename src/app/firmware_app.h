@@ -84,6 +84,8 @@ class CFirmwareApp : public fw::Application {
   void DryRun(class CDownloadDlg& window);
   // Why an interactive start cannot be what a caller of "-s" wanted.
   void ExplainUnsettledJob(bool windowOpens) const;
+  // Whether the command line starts with -s: the caller asked for an unattended run.
+  bool SilentAsked() const { return arguments_.size() > 1 && arguments_[1] == "-s"; }
 
   ScriptOptions script_;
   RunReport report_;

@@ -38,8 +38,8 @@ bool CDownloadDlg::ImageFitsInMemory(std::string& reason) {
   imageFile = file ? std::move(file.value()) : platform::File();
   const uint64_t room = platform::MemoryRoom();
   imageRoom = room > extra ? room - extra : 0;
-  const auto size =
-      imageFile.IsOpen() ? imageFile.Size() : platform::SysResult<uint64_t>::Fail("", 0);
+  if (!imageFile.IsOpen()) return true;
+  const auto size = imageFile.Size();
   if (!size || size.value() <= imageRoom) return true;
   imageFile = platform::File();
   reason = ImageDoesNotFit(size.value());

@@ -65,6 +65,12 @@ class TcpSocket {
   bool IsOpen() const { return fd_ != kNoSocket; }
 
  private:
+  // `host` as an IPv4 address in host byte order: a dotted address as it stands, else the
+  // system's lookup of the name within `timeoutMs`. Each system has its own.
+  static SysResult<uint32_t> Resolve(const std::string& host, int timeoutMs);
+  // The printer's address (host byte order): `host` resolved, and one single host (see
+  // IsUnicastHostAddress). Connect and CheckDestination both go through it.
+  static SysResult<uint32_t> Destination(const std::string& host, int timeoutMs);
   // A descriptor on Linux, a SOCKET on Windows.
   static constexpr intptr_t kNoSocket = -1;
   intptr_t fd_ = kNoSocket;

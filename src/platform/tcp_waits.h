@@ -29,17 +29,22 @@ struct TcpSendFigures {
   uint64_t bytesInFlight = 0;
 };
 
+// The bytes of `handed` the connection's figures show taken: sent (retransmissions aside)
+// and no longer in flight.
+inline uint64_t ConfirmedBytes(const TcpSendFigures& figures, uint64_t handed) {
+  const uint64_t out = figures.bytesOut - std::min(figures.bytesOut, figures.bytesRetransmitted);
+  return std::min(out - std::min(out, figures.bytesInFlight), handed);
+}
+
 // The bytes of `handed` the printer is not yet known to have taken. With the connection's
-// figures: those not yet sent (retransmissions aside) or still in flight. Without
-// them only the printer's own close after the end of the stream says it took everything.
+// figures: those not confirmed, or still in flight. Without them only the printer's own
+// close after the end of the stream says it took everything.
 inline int64_t UnconfirmedBytes(const std::optional<TcpSendFigures>& figures, uint64_t handed,
                                 bool peerClosed) {
   if (!figures) return peerClosed ? 0 : 1;
-  const uint64_t out = figures->bytesOut - std::min(figures->bytesOut, figures->bytesRetransmitted);
-  const uint64_t confirmed = out - std::min(out, figures->bytesInFlight);
   // Nothing may be in flight either, whatever the count of bytes out says.
   return static_cast<int64_t>(
-      std::max(handed - std::min(confirmed, handed), figures->bytesInFlight));
+      std::max(handed - ConfirmedBytes(*figures, handed), figures->bytesInFlight));
 }
 
 inline int MsSince(SteadyClock::time_point start) {

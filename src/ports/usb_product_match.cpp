@@ -1,6 +1,7 @@
 #include "ports/usb_product_match.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 
 #include "app/usb_product_table.h"
@@ -32,16 +33,10 @@ std::optional<uint16_t> IdAfter(std::string_view path, std::string_view token) {
       same = std::tolower(static_cast<unsigned char>(path[at + i])) == token[i];
     }
     if (!same) continue;
+    const char* digits = path.data() + at + token.size();
     uint16_t id = 0;
-    for (char c : path.substr(at + token.size(), 4)) {
-      const int digit = std::isxdigit(static_cast<unsigned char>(c))
-                            ? (std::isdigit(static_cast<unsigned char>(c))
-                                   ? c - '0'
-                                   : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10)
-                            : -1;
-      if (digit < 0) return std::nullopt;
-      id = static_cast<uint16_t>(id * 16 + digit);
-    }
+    const auto [end, error] = std::from_chars(digits, digits + 4, id, 16);
+    if (error != std::errc() || end != digits + 4) return std::nullopt;
     return id;
   }
   return std::nullopt;

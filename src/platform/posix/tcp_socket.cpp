@@ -50,24 +50,6 @@ bool SystemLookUp(const std::string& host, uint32_t& address) {
   return true;
 }
 
-SysResult<in_addr> Resolve(const std::string& host, int timeoutMs) {
-  in_addr address{};
-  if (inet_pton(AF_INET, host.c_str(), &address) == 1) return SysResult<in_addr>::Ok(address);
-  auto found = LookUpHostWithin(host, timeoutMs, SystemLookUp);
-  if (!found) return SysResult<in_addr>::Fail(found.call(), found.error());
-  address.s_addr = found.value();
-  return SysResult<in_addr>::Ok(address);
-}
-
-// The printer's address: `host` resolved, and one single host (see IsUnicastHostAddress).
-SysResult<in_addr> Destination(const std::string& host, int timeoutMs) {
-  auto address = Resolve(host, timeoutMs);
-  if (!address) return address;
-  if (!IsUnicastHostAddress(ntohl(address.value().s_addr)))
-    return SysResult<in_addr>::Fail("connect", EADDRNOTAVAIL);
-  return address;
-}
-
 }  // namespace
 
 std::optional<SocketStartFailure> StartSockets() {
@@ -90,10 +72,14 @@ SysStatus TcpSocket::Create() {
   return OkStatus();
 }
 
-SysStatus TcpSocket::CheckDestination(const std::string& host, int timeoutMs) {
-  auto address = Destination(host, timeoutMs);
-  if (!address) return SysStatus::Fail(address.call(), address.error());
-  return OkStatus();
+SysResult<uint32_t> TcpSocket::Resolve(const std::string& host, int timeoutMs) {
+  in_addr address{};
+  if (inet_pton(AF_INET, host.c_str(), &address) == 1) {
+    return SysResult<uint32_t>::Ok(ntohl(address.s_addr));
+  }
+  auto found = LookUpHostWithin(host, timeoutMs, SystemLookUp);
+  if (!found) return found;
+  return SysResult<uint32_t>::Ok(ntohl(found.value()));
 }
 
 SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeoutMs) {
@@ -104,7 +90,7 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   sockaddr_in peer{};
   peer.sin_family = AF_INET;
   peer.sin_port = htons(port);
-  peer.sin_addr = address.value();
+  peer.sin_addr.s_addr = htonl(address.value());
 
   const int fd = static_cast<int>(fd_);
   if (connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {

@@ -2,11 +2,20 @@
 
 #include <string.h>
 
+#include <string_view>
+
 namespace platform {
 
 namespace {
+// What the program puts before the name of COM10 and above.
+constexpr std::string_view kDevicePrefix = "\\\\.\\";
+
 bool Contains(const std::string& text, const std::string& part) {
   return !part.empty() && text.find(part) != std::string::npos;
+}
+
+std::string WithoutDevicePrefix(const std::string& name) {
+  return name.starts_with(kDevicePrefix) ? name.substr(kDevicePrefix.size()) : name;
 }
 }  // namespace
 
@@ -15,19 +24,14 @@ bool Contains(const std::string& text, const std::string& part) {
 // list it either way.
 bool PortTextNamesPort(const std::string& portText, const std::string& portName,
                        const std::string& /*portDevice*/) {
-  static const std::string kDevicePrefix = "\\\\.\\";
-  if (Contains(portText, portName)) return true;
-  return portName.rfind(kDevicePrefix, 0) == 0 &&
-         Contains(portText, portName.substr(kDevicePrefix.size()));
+  return Contains(portText, portName) || Contains(portText, WithoutDevicePrefix(portName));
 }
 
 // A port text lists port names, each ending in a colon ("COM5:,LPT1:"); COM10 and above
 // may stand with or without "\\.\" in front.
 bool PortTextIsPort(const std::string& portText, const std::string& portName,
                     const std::string& /*portDevice*/) {
-  static const std::string kDevicePrefix = "\\\\.\\";
-  const std::string bare =
-      portName.rfind(kDevicePrefix, 0) == 0 ? portName.substr(kDevicePrefix.size()) : portName;
+  const std::string bare = WithoutDevicePrefix(portName);
   size_t start = 0;
   while (start <= portText.size()) {
     size_t end = portText.find(',', start);
@@ -35,8 +39,7 @@ bool PortTextIsPort(const std::string& portText, const std::string& portName,
     std::string entry = portText.substr(start, end - start);
     while (!entry.empty() && (entry.back() == ':' || entry.back() == ' ')) entry.pop_back();
     while (!entry.empty() && entry.front() == ' ') entry.erase(0, 1);
-    if (entry.rfind(kDevicePrefix, 0) == 0) entry.erase(0, kDevicePrefix.size());
-    if (_stricmp(entry.c_str(), bare.c_str()) == 0) return true;
+    if (_stricmp(WithoutDevicePrefix(entry).c_str(), bare.c_str()) == 0) return true;
     start = end + 1;
   }
   return false;

@@ -78,24 +78,6 @@ bool SystemLookUp(const std::string& host, uint32_t& address) {
   return true;
 }
 
-SysResult<in_addr> Resolve(const std::string& host, int timeoutMs) {
-  in_addr address{};
-  if (inet_pton(AF_INET, host.c_str(), &address) == 1) return SysResult<in_addr>::Ok(address);
-  auto found = LookUpHostWithin(host, timeoutMs, SystemLookUp);
-  if (!found) return SysResult<in_addr>::Fail(found.call(), found.error());
-  address.s_addr = found.value();
-  return SysResult<in_addr>::Ok(address);
-}
-
-// The printer's address: `host` resolved, and one single host (see IsUnicastHostAddress).
-SysResult<in_addr> Destination(const std::string& host, int timeoutMs) {
-  auto address = Resolve(host, timeoutMs);
-  if (!address) return address;
-  if (!IsUnicastHostAddress(ntohl(address.value().s_addr)))
-    return SysResult<in_addr>::Fail("connect", EADDRNOTAVAIL);
-  return address;
-}
-
 // Waits at most `ms` (one slice) until the socket can be written (when `writable`), has
 // input, or has failed.
 void WaitSlice(SOCKET socket, bool writable, bool readable, int ms) {
@@ -119,6 +101,10 @@ bool Writable(SOCKET socket) {
   FD_SET(socket, &writeSet);
   timeval now{0, 0};
   return select(0, nullptr, &writeSet, nullptr, &now) > 0;
+}
+
+void SetSendBuffer(SOCKET socket, int bytes) {
+  setsockopt(socket, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
 }
 
 int PendingSocketError(SOCKET socket) {
@@ -155,10 +141,14 @@ SysStatus TcpSocket::Create() {
   return OkStatus();
 }
 
-SysStatus TcpSocket::CheckDestination(const std::string& host, int timeoutMs) {
-  auto address = Destination(host, timeoutMs);
-  if (!address) return SysStatus::Fail(address.call(), address.error());
-  return OkStatus();
+SysResult<uint32_t> TcpSocket::Resolve(const std::string& host, int timeoutMs) {
+  in_addr address{};
+  if (inet_pton(AF_INET, host.c_str(), &address) == 1) {
+    return SysResult<uint32_t>::Ok(ntohl(address.s_addr));
+  }
+  auto found = LookUpHostWithin(host, timeoutMs, SystemLookUp);
+  if (!found) return found;
+  return SysResult<uint32_t>::Ok(ntohl(found.value()));
 }
 
 SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeoutMs) {
@@ -169,7 +159,7 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   sockaddr_in peer{};
   peer.sin_family = AF_INET;
   peer.sin_port = htons(port);
-  peer.sin_addr = address.value();
+  peer.sin_addr.s_addr = htonl(address.value());
 
   // The socket stays non-blocking: every wait is bounded and looks at stop requests.
   u_long nonBlocking = 1;
@@ -198,9 +188,7 @@ SysStatus TcpSocket::Connect(const std::string& host, uint16_t port, int timeout
   BOOL one = TRUE;
   setsockopt(AsSocket(fd_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one),
              sizeof one);
-  int buffer = kSendBufferBytes;
-  setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer),
-             sizeof buffer);
+  SetSendBuffer(AsSocket(fd_), kSendBufferBytes);
   return OkStatus();
 }
 
@@ -258,9 +246,7 @@ SysStatus TcpSocket::EndSending() {
     // that comes after the last send as a close. So the send side is shut only once the
     // socket, its buffer made small, turns writable with the connection still whole: what
     // it still holds has nearly all been taken.
-    int buffer = kDrainSendBufferBytes;
-    setsockopt(AsSocket(fd_), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer),
-               sizeof buffer);
+    SetSendBuffer(AsSocket(fd_), kDrainSendBufferBytes);
     draining_ = true;
     return OkStatus();
   }
@@ -306,12 +292,8 @@ SysResult<bool> TcpSocket::CheckDelivered(int stallTimeoutMs, int waitMs) {
 uint64_t TcpSocket::BytesAcknowledged() const {
   if (delivered_) return bytesHanded_;
   if (fd_ == kNoSocket) return 0;
-  // What went out, less what went twice and what still waits for its acknowledgement.
   const auto figures = SendFigures(AsSocket(fd_));
-  if (!figures) return 0;
-  const uint64_t out = figures->bytesOut;
-  const uint64_t unconfirmed = figures->bytesRetransmitted + figures->bytesInFlight;
-  return std::min(out - std::min(out, unconfirmed), bytesHanded_);
+  return figures ? ConfirmedBytes(*figures, bytesHanded_) : 0;
 }
 
 void TcpSocket::Close() {
