@@ -73,7 +73,7 @@ fuzz: deps-test
 
 # The two Debian packages, vrtqlx and vrtqlx-gui, into $(BUILD)/.
 package: build
-	cmake --build $(BUILD) --target package
+	cmake --build $(BUILD) --target debs
 
 # The program's package holds the program and its man page and needs no GUI library.
 check-package: deps-test package

@@ -87,3 +87,28 @@ The operator's window of vrtqlx (model picker, settings, download with a\n\
 progress bar) on Qt 6 Widgets, with its desktop entry and icon.")
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/logrotate/stage.cmake)
 include(CPack)
+
+# `make package` packs only when something a package holds, or how it is packed, changed:
+# CPack's own `package` target packs on every call, seconds each time.
+execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE VRTQLX_DEB_ARCH
+  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+set(VRTQLX_DEBS ${CMAKE_BINARY_DIR}/vrtqlx_${PROJECT_VERSION}_${VRTQLX_DEB_ARCH}.deb)
+set(VRTQLX_PACKED vrtqlx)
+foreach(target qlx-printer-sim vrtqlx-qt)
+  if(TARGET ${target})
+    list(APPEND VRTQLX_PACKED ${target})
+  endif()
+endforeach()
+if(TARGET vrtqlx-qt)
+  list(APPEND VRTQLX_DEBS ${CMAKE_BINARY_DIR}/vrtqlx-gui_${PROJECT_VERSION}_${VRTQLX_DEB_ARCH}.deb)
+endif()
+file(GLOB VRTQLX_PACKAGING_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/packaging/*.*
+  ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_SOURCE_DIR}/packaging/bash-completion/*
+  ${CMAKE_SOURCE_DIR}/packaging/debian/* ${CMAKE_SOURCE_DIR}/packaging/icons/*
+  ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides/* ${CMAKE_SOURCE_DIR}/packaging/logrotate/*)
+add_custom_command(OUTPUT ${VRTQLX_DEBS}
+  COMMAND ${CMAKE_CPACK_COMMAND} --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake
+  DEPENDS ${VRTQLX_PACKED} ${VRTQLX_GZIPPED} ${VRTQLX_PACKAGING_FILES} ${CMAKE_BINARY_DIR}/CPackConfig.cmake
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  VERBATIM)
+add_custom_target(debs DEPENDS ${VRTQLX_DEBS})
