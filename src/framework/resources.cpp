@@ -1,12 +1,18 @@
 #include "framework/resources.h"
 
 #include <map>
+#include <optional>
 
 namespace fw {
 
 namespace {
+struct LazyImage {
+  std::optional<Image> image;
+  std::function<Image()> make;
+};
+
 struct Store {
-  std::map<int, Image> images;
+  std::map<int, LazyImage> images;
   std::map<int, std::string> strings;
 };
 
@@ -17,13 +23,23 @@ Store& Resources() {
 }  // namespace
 
 void RegisterImage(int id, Image image) {
-  Resources().images[id] = std::move(image);
+  Resources().images[id] = LazyImage{std::move(image), {}};
+}
+
+void RegisterImage(int id, std::function<Image()> make) {
+  Resources().images[id] = LazyImage{std::nullopt, std::move(make)};
 }
 
 const Image* FindImage(int id) {
   auto& images = Resources().images;
   auto it = images.find(id);
-  return it == images.end() ? nullptr : &it->second;
+  if (it == images.end()) return nullptr;
+  LazyImage& entry = it->second;
+  if (!entry.image) {
+    entry.image = entry.make();
+    entry.make = nullptr;
+  }
+  return &*entry.image;
 }
 
 void RegisterString(int id, std::string text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct Image {
 // The program's resources by numeric id. The program's own resource module registers
 // them once at start; lookups of an id nobody registered find nothing.
 void RegisterImage(int id, Image image);
+// An image made the first time it is looked up: most pictures are never shown in a run
+// (a silent one shows none), and making them all at start costs more than the rest of it.
+void RegisterImage(int id, std::function<Image()> make);
 const Image* FindImage(int id);
 void RegisterString(int id, std::string text);
 // The string, or "" when there is none.

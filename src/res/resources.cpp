@@ -9,12 +9,14 @@
 namespace res {
 
 void EnsureResources() {
-  if (fw::FindImage(kFaceNormal)) return;
-  fw::RegisterImage(kFaceNormal, DrawButtonFace(0x000000));
-  fw::RegisterImage(kFacePressed, DrawButtonFace(0xFF0000));
-  fw::RegisterImage(kFaceDisabled, DrawButtonFace(0xC0C0C0));
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  fw::RegisterImage(kFaceNormal, [] { return DrawButtonFace(0x000000); });
+  fw::RegisterImage(kFacePressed, [] { return DrawButtonFace(0xFF0000); });
+  fw::RegisterImage(kFaceDisabled, [] { return DrawButtonFace(0xC0C0C0); });
   for (const PackedPicture& picture : PackedPictures()) {
-    fw::RegisterImage(picture.id, Unpack(picture));
+    fw::RegisterImage(picture.id, [&picture] { return Unpack(picture); });
   }
   fw::RegisterString(kAboutMenuString, "&About " + fw::ApplicationName() + "...");
 }
