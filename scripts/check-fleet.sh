@@ -13,9 +13,10 @@ set -uo pipefail
 # The rollout's install and the purge at the end would each have man-db index every manual
 # page of the machine again (seconds of processor time) for one page that is gone again at
 # the end: the check runs in a private mount namespace that hides man-db's auto-update flag.
-if [ -z "${VRTQLX_FLEET_MOUNTS:-}" ] && [ "$(id -u)" -eq 0 ] && [ -d /var/lib/man-db ]; then
-  exec env VRTQLX_FLEET_MOUNTS=1 unshare --mount --propagation private \
-    bash -c 'mount -t tmpfs -o size=1m none /var/lib/man-db && exec bash "$0" "$@"' "$0" "$@"
+source "$(dirname "$0")/private-mounts.sh"
+if [ -d /var/lib/man-db ]; then
+  rerun_with_private_mounts VRTQLX_FLEET_MOUNTS 'mount -t tmpfs -o size=1m none /var/lib/man-db || exit 1' \
+    "$(realpath "$0")" "$@"
 fi
 build=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)

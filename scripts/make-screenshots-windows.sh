@@ -3,7 +3,7 @@
 # dialog, the completion notice and the About box through the program's own Win32 backend,
 # under wine64 on a private virtual X server, into docs/windows/.
 set -euo pipefail
-source "$(dirname "$0")/hide-devices.sh"
+source "$(dirname "$0")/private-mounts.sh"
 rerun_with_devices_hidden "$(realpath "$0")" "$@"
 top=$(cd "$(dirname "$0")/.." && pwd)
 win_build=${WIN_BUILD:-$top/build-win}

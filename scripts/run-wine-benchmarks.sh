@@ -2,7 +2,7 @@
 # Benchmarks of the Windows program under wine64 against the Linux printer simulator:
 #   run-wine-benchmarks.sh <build-win> <qlx-printer-sim>
 set -euo pipefail
-source "$(dirname "$0")/hide-devices.sh"
+source "$(dirname "$0")/private-mounts.sh"
 rerun_with_devices_hidden "$(realpath "$0")" "$@"
 win=$(realpath "$1")
 sim=$(realpath "$2")

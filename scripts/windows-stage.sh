@@ -12,7 +12,7 @@ stage=$1 build=$2 win64=$3 win32=$4 jobs=$5
 wine32_loader=/usr/lib/wine/wine
 
 # A stage that runs Wine keeps it away from the machine's own devices.
-source scripts/hide-devices.sh
+source scripts/private-mounts.sh
 case $stage in
   unit-* | smoke-* | gui | installer-check) rerun_with_devices_hidden "$PWD/scripts/windows-stage.sh" "$@" ;;
 esac

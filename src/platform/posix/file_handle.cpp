@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/posix/open_file_bytes.h"
-
 namespace platform {
 
 File::~File() {
@@ -86,7 +84,25 @@ SysResult<uint64_t> File::Size() const {
 }
 
 SysResult<std::vector<uint8_t>> File::ReadAllBytes(uint64_t maxBytes) {
-  return ReadOpenFileBytes(Fd(), maxBytes);
+  using Result = SysResult<std::vector<uint8_t>>;
+  const int fd = Fd();
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return Result::Fail("fstat", errno);
+  if (S_ISDIR(st.st_mode)) return Result::Fail("open", EISDIR);
+  // A pipe, FIFO, device or socket has no size to trust and may never end.
+  if (!S_ISREG(st.st_mode)) return Result::Fail("not a regular file", EINVAL);
+  if (static_cast<uint64_t>(st.st_size) > maxBytes) return Result::Fail("fstat", EFBIG);
+  std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    ssize_t n =
+        RetryOnInterrupt([&] { return ::read(fd, bytes.data() + got, bytes.size() - got); });
+    if (n < 0) return Result::Fail("read", errno);
+    if (n == 0) break;  // the file shrank while being read
+    got += static_cast<size_t>(n);
+  }
+  bytes.resize(got);
+  return Result::Ok(std::move(bytes));
 }
 
 }  // namespace platform

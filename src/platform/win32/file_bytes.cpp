@@ -4,7 +4,6 @@
 
 #include <cerrno>
 
-#include "platform/file_handle.h"
 #include "platform/win32/errors.h"
 
 namespace platform {
@@ -24,12 +23,6 @@ class Handle {
   HANDLE handle_;
 };
 }  // namespace
-
-SysResult<std::vector<uint8_t>> ReadFileBytes(const std::string& path, uint64_t maxBytes) {
-  auto file = File::OpenReadOnly(path);
-  if (!file) return SysResult<std::vector<uint8_t>>::Fail(file.call(), file.error());
-  return file.value().ReadAllBytes(maxBytes);
-}
 
 SysStatus WriteFileBytes(const std::string& path, const uint8_t* data, size_t length) {
   // Neither through a link nor into a device or pipe in the file's place: only a regular

@@ -1,13 +1,14 @@
 # Copies files of the control machine to the station: one look at the station for all of
-# them (each file's SHA-1), one transfer for each file that is missing or differs there and
-# one module run that moves them into place. A `copy` loop pays two module runs and two
-# temporary folders for every file, which is most of a rollout's time on a station with
-# several printers.
+# them (each file's SHA-256, as the task gives it: the file is not read again here), one
+# transfer for each file that is missing or differs there and one module run that moves
+# them into place. A `copy` loop pays two module runs and two temporary folders for every
+# file, which is most of a rollout's time on a station with several printers.
+import os
+
 from ansible.errors import AnsibleAction, AnsibleActionFail
 from ansible.module_utils.common.text.converters import to_native
 from ansible.module_utils.parsing.convert_bool import boolean
 from ansible.plugins.action import ActionBase
-from ansible.utils.hashing import checksum
 
 
 class ActionModule(ActionBase):
@@ -29,15 +30,15 @@ class ActionModule(ActionBase):
 
     def _arguments(self):
         try:
-            files = [{"src": str(f["src"]), "dest": str(f["dest"])} for f in self._task.args["files"]]
+            files = [{"src": str(f["src"]), "dest": str(f["dest"]), "sha256": str(f["sha256"])}
+                     for f in self._task.args["files"]]
             mode = str(self._task.args.get("mode", "0640"))
             compare = boolean(self._task.args.get("compare", True), strict=True)
         except (KeyError, TypeError, ValueError) as e:
-            raise AnsibleActionFail("vrtqlx_files needs files (src and dest each), a mode and "
-                                    "compare true or false: %s" % to_native(e))
+            raise AnsibleActionFail("vrtqlx_files needs files (src, dest and sha256 each), a mode "
+                                    "and compare true or false: %s" % to_native(e))
         for f in files:
-            f["sha1"] = checksum(f["src"])
-            if f["sha1"] is None:
+            if not os.path.isfile(f["src"]):
                 raise AnsibleActionFail("%s is not a file of the control machine" % f["src"])
         return files, mode, compare
 
@@ -45,7 +46,7 @@ class ActionModule(ActionBase):
         if not files:
             result.update(changed=False, copied=[])
             return result
-        present = {}
+        present = set()
         if compare:
             looked = self._place(files, mode, task_vars)
             if looked.get("failed"):

@@ -10,11 +10,14 @@ DOCUMENTATION = r"""
 module: vrtqlx_files
 short_description: Copy files of the control machine to the station, each only when it differs
 description:
-  - Looks at all the files on the station at once (SHA-1) and transfers only those that are
-    missing or differ, then moves them into place whole. Makes the destinations' folders.
+  - Looks at all the files on the station at once (SHA-256) and transfers only those that
+    are missing or differ, then moves them into place whole, each checked against its
+    SHA-256. Makes the destinations' folders.
 options:
   files:
-    description: The files, each a dict of src (on the control machine) and dest (on the station).
+    description:
+      - The files, each a dict of src (on the control machine), dest (on the station) and
+        sha256 (of src, taken on the control machine).
     type: list
     elements: dict
     required: true
@@ -37,8 +40,8 @@ def main():
     for f in module.params["files"]:
         dest = f["dest"]
         if "staged" in f:
-            if module.sha1(f["staged"]) != f["sha1"]:
-                module.fail_json(msg="%s arrived other than it was sent" % dest)
+            if module.sha256(f["staged"]) != f["sha256"]:
+                module.fail_json(msg="%s arrived without the SHA-256 %s" % (dest, f["sha256"]))
             folder = os.path.dirname(dest)
             try:
                 os.makedirs(folder, mode=0o750, exist_ok=True)
@@ -47,7 +50,7 @@ def main():
             module.atomic_move(f["staged"], dest)
             module.set_mode_if_different(dest, mode, True)
             changed = True
-        elif os.path.isfile(dest) and not os.path.islink(dest) and module.sha1(dest) == f["sha1"]:
+        elif os.path.isfile(dest) and not os.path.islink(dest) and module.sha256(dest) == f["sha256"]:
             present.append(dest)
             changed = module.set_mode_if_different(dest, mode, changed)
     module.exit_json(changed=changed, present=present)
